@@ -1,0 +1,6 @@
+#pragma once
+
+// The codec and the promotion panel's services, as plain functions on byte
+// strings in the system code page.
+
+#include "Base64.h"
