@@ -8,8 +8,12 @@ using communal::Base64Encode;
 
 namespace {
 
-QByteArray bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
-std::string str(const QByteArray& b) { return std::string(b.constData(), std::size_t(b.size())); }
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+std::string str(const QByteArray& b) {
+    return std::string(b.constData(), std::size_t(b.size()));
+}
 
 } // namespace
 
@@ -83,7 +87,8 @@ private slots:
         QTest::newRow("pads left off") << QByteArray("YWJjZA") << QByteArray("abc");
         QTest::newRow("one pad") << QByteArray("YWJjZA=") << QByteArray("abc");
         QTest::newRow("trailing CR LF") << QByteArray("YWJj\r\n") << QByteArray("abc");
-        QTest::newRow("CR LF inside") << QByteArray("YWJj\r\nZGVm") << QByteArray("abc\xFF\xF6\x46");
+        QTest::newRow("CR LF inside")
+            << QByteArray("YWJj\r\nZGVm") << QByteArray("abc\xFF\xF6\x46");
         QTest::newRow("space inside") << QByteArray("YWJj ZGVm") << QByteArray("abc\xFD\x91\x95");
         QTest::newRow("ends in first group") << QByteArray("YQ==YWJj") << QByteArray("a");
         QTest::newRow("YQ=A") << QByteArray("YQ=A") << QByteArray("a");
@@ -96,7 +101,10 @@ private slots:
         QTest::newRow("AAAA") << QByteArray("AAAA") << QByteArray(3, '\0');
         QTest::newRow("=AAA") << QByteArray("=AAA") << QByteArray(3, '\0');
         QTest::newRow("A=AA") << QByteArray("A=AA") << QByteArray("\x04\x00\x00", 3);
-        QTest::newRow("YQBi") << QByteArray("YQBi") << QByteArray("a\x00" "b", 3);
+        QTest::newRow("YQBi") << QByteArray("YQBi")
+                              << QByteArray("a\x00"
+                                            "b",
+                                            3);
         QTest::newRow("1tA=") << QByteArray("1tA=") << QByteArray("\xD6\xD0");
         QTest::newRow("outside fourth, digit third") << QByteArray("YWJ!") << QByteArray("ab\xFF");
         QTest::newRow("high byte second") << QByteArray("Y\x80==") << QByteArray("\x6F");

@@ -13,10 +13,12 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("ascii") << QStringLiteral("abc\r\n") << QByteArray("abc\r\n");
         QTest::newRow("zhong") << QStringLiteral("中") << QByteArray("\xD6\xD0");
-        QTest::newRow("caption") << QStringLiteral("加密解密") << QByteArray("\xBC\xD3\xC3\xDC\xBD\xE2\xC3\xDC");
+        QTest::newRow("caption") << QStringLiteral("加密解密")
+                                 << QByteArray("\xBC\xD3\xC3\xDC\xBD\xE2\xC3\xDC");
         QTest::newRow("placeholder is 18 bytes")
             << QStringLiteral("点击领取神秘大奖！")
-            << QByteArray("\xB5\xE3\xBB\xF7\xC1\xEC\xC8\xA1\xC9\xF1\xC3\xD8\xB4\xF3\xBD\xB1\xA3\xA1");
+            << QByteArray(
+                   "\xB5\xE3\xBB\xF7\xC1\xEC\xC8\xA1\xC9\xF1\xC3\xD8\xB4\xF3\xBD\xB1\xA3\xA1");
     }
     void gbk() {
         QFETCH(QString, text);
@@ -31,8 +33,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("korean") << QStringLiteral("a\uD55Cb") << QByteArray("a?b");
-        QTest::newRow("emoji, two units") << QString::fromUtf8("x\xF0\x9F\x98\x80y") << QByteArray("x??y");
-        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("z") << QByteArray("?z");
+        QTest::newRow("emoji, two units")
+            << QString::fromUtf8("x\xF0\x9F\x98\x80y") << QByteArray("x??y");
+        QTest::newRow("lone surrogate")
+            << QString(QChar(0xD800)) + QStringLiteral("z") << QByteArray("?z");
     }
     void unmappableBecomesQuestionMark() {
         QFETCH(QString, text);
@@ -45,7 +49,9 @@ private slots:
         // A lead byte without its trail byte, at the end and in the middle.
         const auto gbk = CodePage::named("GBK");
         QCOMPARE(gbk.toUnicode("a\xD6"), QStringLiteral("a\uFFFD"));
-        QCOMPARE(CodePage::named("UTF-8").toUnicode("a\xFF" "b"), QStringLiteral("a\uFFFDb"));
+        QCOMPARE(CodePage::named("UTF-8").toUnicode("a\xFF"
+                                                    "b"),
+                 QStringLiteral("a\uFFFDb"));
     }
 
     void utf8KeepsEveryCharacter() {

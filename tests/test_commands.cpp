@@ -7,7 +7,9 @@ using platform::CodePage;
 
 namespace {
 
-QByteArray bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
 
 } // namespace
 
@@ -31,12 +33,14 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<bool>("encode");
         QTest::addColumn<QByteArray>("shown");
-        QTest::newRow("encode two lines") << QByteArray("ab\r\nc") << true << QByteArray("YWINCmM=");
+        QTest::newRow("encode two lines")
+            << QByteArray("ab\r\nc") << true << QByteArray("YWINCmM=");
         QTest::newRow("encode empty") << QByteArray() << true << QByteArray();
         QTest::newRow("decode empty") << QByteArray() << false << QByteArray();
         QTest::newRow("decode abc") << QByteArray("YWJj") << false << QByteArray("abc");
         QTest::newRow("decode stops at zero") << QByteArray("YQBi") << false << QByteArray("a");
-        QTest::newRow("decode line break group") << QByteArray("YWJj\r\n") << false << QByteArray("abc");
+        QTest::newRow("decode line break group")
+            << QByteArray("YWJj\r\n") << false << QByteArray("abc");
         QTest::newRow("decode GBK") << QByteArray("1tA=") << false << QByteArray("\xD6\xD0");
         QTest::newRow("encode GBK") << QByteArray("\xD6\xD0") << true << QByteArray("1tA=");
     }

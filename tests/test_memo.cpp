@@ -10,8 +10,12 @@ using platform::TMemo;
 
 namespace {
 
-QByteArray bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
-std::string str(const QByteArray& b) { return std::string(b.constData(), std::size_t(b.size())); }
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+std::string str(const QByteArray& b) {
+    return std::string(b.constData(), std::size_t(b.size()));
+}
 
 // A box with a known code page, shown at a size like the window's.
 struct Box {
@@ -116,8 +120,7 @@ private slots:
         const QString longLine(4 * TMemo::ChunkChars, u'y');
         QApplication::clipboard()->setText(QStringLiteral("a\nb\r\nc\rd") + longLine);
         box.memo.paste();
-        QCOMPARE(bytes(box.memo.text()),
-                 QByteArray("a\r\nb\r\nc\r\nd") + longLine.toLatin1());
+        QCOMPARE(bytes(box.memo.text()), QByteArray("a\r\nb\r\nc\r\nd") + longLine.toLatin1());
         QVERIFY(box.memo.document()->blockCount() > 4);
     }
 
@@ -129,7 +132,8 @@ private slots:
         cursor.setPosition(8, QTextCursor::KeepAnchor);
         box.memo.setTextCursor(cursor);
         bool changed = false;
-        connect(box.memo.document(), &QTextDocument::contentsChanged, this, [&] { changed = true; });
+        connect(box.memo.document(), &QTextDocument::contentsChanged, this,
+                [&] { changed = true; });
 
         box.memo.setText("first line\r\nsecond line");
         QVERIFY(!changed);

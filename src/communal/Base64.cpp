@@ -115,8 +115,8 @@ std::string Base64Decode(std::string_view text) {
     const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     char* out = result.data();
     for (std::size_t g = 0; g < groups; ++g, in += 4) {
-        const std::uint32_t word = Tables.first[in[0]] | Tables.second[in[1]] |
-                                   Tables.third[in[2]] | Tables.fourth[in[3]];
+        const std::uint32_t word =
+            Tables.first[in[0]] | Tables.second[in[1]] | Tables.third[in[2]] | Tables.fourth[in[3]];
         storeWord(out, word);
         if (word & (StopAtThird | StopAtFourth)) [[unlikely]] {
             // "=" third keeps only the first byte; "=" fourth keeps two.

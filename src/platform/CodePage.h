@@ -36,7 +36,9 @@ public:
     friend bool operator==(const CodePage&, const CodePage&) = default;
 
 private:
-    CodePage(std::string name, bool utf8) : name_(std::move(name)), utf8_(utf8) {}
+    CodePage(std::string name, bool utf8)
+        : name_(std::move(name))
+        , utf8_(utf8) {}
 
     std::string name_;
     bool utf8_;

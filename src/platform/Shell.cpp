@@ -1,0 +1,38 @@
+#include "Shell.h"
+
+#include "CodePage.h"
+
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <QDesktopServices>
+#include <QUrl>
+#endif
+
+namespace platform {
+
+void ShellOpen(std::string_view address) {
+#ifdef _WIN32
+    const std::string file(address);
+    ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+#else
+    const QString text = CodePage::system().toUnicode(address);
+    const QUrl url = QUrl::fromUserInput(text);
+    if (url.isValid())
+        QDesktopServices::openUrl(url);
+#endif
+}
+
+void ShellOpenFolder(std::string_view path) {
+#ifdef _WIN32
+    const std::string folder(path);
+    ShellExecuteA(nullptr, "open", "explorer.exe", folder.c_str(), nullptr, SW_SHOW);
+#else
+    // The desktop's standard way to show a folder: open its file URL.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(CodePage::system().toUnicode(path)));
+#endif
+}
+
+} // namespace platform
