@@ -2,11 +2,13 @@
 // yardstick. Bytes per second count the input of each routine.
 
 #include "Communal.h"
+#include "Memory.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -65,4 +67,18 @@ BENCHMARK(BM_memcpy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Base64Encode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Base64Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK_MAIN();
+// With --fresh-pages the allocator keeps its default and every result lands
+// in pages fresh from the system; without it, as in the program, freed
+// blocks are kept and reused.
+int main(int argc, char** argv) {
+    bool freshPages = false;
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--fresh-pages")
+            freshPages = true;
+    if (!freshPages)
+        platform::KeepLargeAllocations();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
