@@ -90,7 +90,7 @@ TMemo::TMemo(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    setTabChangesFocus(false);
+    setTabChangesFocus(true);
 }
 
 std::string TMemo::text() const {

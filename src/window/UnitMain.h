@@ -1,10 +1,15 @@
 #pragma once
 
-// The main window: the two text boxes, the encode and decode commands.
+// The main window: the upper box Memo1 and the lower box Memo2, the encode
+// and decode commands, the two promotion slots and the unseen "打开目录"
+// button, in a skinned frame.
 
+#include "LinkImage.h"
 #include "Memo.h"
+#include "SkinControls.h"
+#include "SkinData.h"
+#include "SkinForm.h"
 
-#include <QPushButton>
 #include <QWidget>
 #include <string>
 
@@ -14,16 +19,51 @@ class TfrmAd : public QWidget {
 public:
     explicit TfrmAd(QWidget* parent = nullptr);
 
+    // The window's parts, in the order of its stored layout.
+    platform::TbsSkinLinkImage* img1 = nullptr;
+    platform::TButton* btn1 = nullptr;
+    platform::TbsSkinLinkImage* img2 = nullptr;
+    platform::TbsCompressedSkinList bsCompressedSkinList1;
+    platform::TbsSkinData bsSkinData1;
+    platform::TbsBusinessSkinForm* bsfrm = nullptr;
+    platform::TbsSkinPanel* TopPnl = nullptr;
     platform::TMemo* Memo1 = nullptr;
     platform::TMemo* Memo2 = nullptr;
-    QPushButton* bsSkinButton1 = nullptr;
-    QPushButton* bsSkinButton2 = nullptr;
+    platform::TbsSkinPanel* bsSkinPanel1 = nullptr;
+    platform::TbsSkinPanel* bsSkinPanel2 = nullptr;
+    platform::TbsSkinLinkLabel* bsSkinLinkLabel1 = nullptr;
+    platform::TbsSkinLinkLabel* bsSkinLinkLabel2 = nullptr;
+    platform::TbsSkinButton* bsSkinButton1 = nullptr;
+    platform::TbsSkinButton* bsSkinButton2 = nullptr;
+    platform::TbsSkinPanel* bsSkinPanel3 = nullptr;
 
+    // The window's client area, where the parts above live.
+    QWidget* ClientArea() const;
+
+    void FormCreate(QObject* Sender);
+    void FormShow(QObject* Sender);
     // The encode command: Memo2 becomes the Base64 form of Memo1's text.
     void bsSkinButton1Click(QObject* Sender);
     // The decode command: Memo2 becomes the bytes Memo1's Base64 text stands for.
     void bsSkinButton2Click(QObject* Sender);
+    void btn1Click(QObject* Sender);
+
+    const std::string& PromoId() const { return FPromoId; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void connectCommands();
+
+    std::string FPromoId;
 };
 
-// The text Memo1 holds when the window opens: two lines, each ending in CR LF.
+// The window's caption and the application title on the taskbar.
+inline constexpr char16_t WindowCaption[] = u"Kalvor Base64 加密解密器";
+inline constexpr char16_t ApplicationTitle[] = u"Kalvor base64 加密解密";
+
+// The text Memo1 holds when the window opens: two lines, each ending in
+// CR LF, in the system code page.
 std::string initialMemo1Text();

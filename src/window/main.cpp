@@ -1,10 +1,18 @@
+#include "Forms.h"
+#include "Memory.h"
 #include "UnitMain.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     platform::CodePage::useLocaleFromEnvironment();
+    platform::KeepLargeAllocations();
     QApplication app(argc, argv);
+    platform::Application().setTitle(QString::fromUtf16(ApplicationTitle));
+    // The taskbar shows the title alone, with no program name appended.
+    QApplication::setApplicationDisplayName(platform::Application().Title());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/kalvor-base64.png")));
+
     TfrmAd frmAd;
     frmAd.show();
     return app.exec();
