@@ -21,9 +21,11 @@ struct DownloadLimits {
     static constexpr std::chrono::milliseconds DefaultConnectTimeout{5000};
     // Time for the whole transfer, connection and redirects included.
     static constexpr std::chrono::milliseconds DefaultTotalTimeout{10000};
-    // A transfer slower than this many bytes per second...
+    // A transfer slower than this many bytes per second for stallTime counts
+    // as stalled and is stopped. libcurl measures the speed over the last few
+    // seconds, so a transfer that stops after data has flowed is caught a few
+    // seconds later than one that never starts; the total time bounds both.
     static constexpr long DefaultStallBytesPerSecond = 1;
-    // ...for this long counts as stalled and is stopped.
     static constexpr std::chrono::seconds DefaultStallTime{5};
     // A larger body is a failure, and nothing of it is kept.
     static constexpr std::uint64_t DefaultMaxBodyBytes = 8 * 1024 * 1024;
