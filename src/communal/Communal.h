@@ -4,3 +4,5 @@
 // strings in the system code page.
 
 #include "Base64.h"
+#include "Download.h"
+#include "OpenFolder.h"

@@ -1,0 +1,211 @@
+#include "UrlDownload.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <curl/curl.h>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* AllowedProtocols = "http,https";
+
+// libcurl's global state must be set up once before the first handle, and
+// not concurrently with anything else: a function-local static does both.
+bool curlReady() {
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
+}
+
+struct CurlCleanup {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct UrlCleanup {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+using UrlHandle = std::unique_ptr<CURLU, UrlCleanup>;
+using FileHandle = std::unique_ptr<std::FILE, FileClose>;
+
+// The body's file while it arrives: a new file of its own beside the target,
+// so that the final rename stays within one file system. It is removed
+// again unless commit() moved it over the target.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const fs::path& target) {
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        // "x" refuses a name that exists already, so two downloads never
+        // share a temporary file; a few attempts make a clash harmless.
+        for (int attempt = 0; attempt < 8 && !file_; ++attempt) {
+            char name[40];
+            std::snprintf(name, sizeof name, "~download-%016llx.tmp",
+                          static_cast<unsigned long long>(random()));
+            path_ = target.parent_path() / name;
+            file_.reset(std::fopen(path_.string().c_str(), "wbx"));
+        }
+    }
+    ~TemporaryFile() {
+        file_.reset();
+        if (!committed_) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    std::FILE* file() const { return file_.get(); }
+
+    // Closes the file, with every byte flushed, and renames it over target.
+    bool commit(const fs::path& target) {
+        std::FILE* file = file_.release();
+        if (std::fclose(file) != 0)
+            return false;
+        std::error_code error;
+        fs::rename(path_, target, error);
+        committed_ = !error;
+        return committed_;
+    }
+
+private:
+    fs::path path_;
+    FileHandle file_;
+    bool committed_ = false;
+};
+
+// Where the write callback puts the body, and how much it may put there.
+struct BodySink {
+    std::FILE* file;
+    std::uint64_t maxBytes;
+    std::uint64_t written = 0;
+};
+
+// Called by libcurl with each piece of the body. Answering with anything
+// but the piece's size stops the transfer: that is how a body that grows
+// past the limit (one without a Content-Length) is cut off.
+std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* sinkPtr) {
+    auto& sink = *static_cast<BodySink*>(sinkPtr);
+    const std::size_t bytes = size * count;
+    if (bytes > sink.maxBytes - sink.written)
+        return 0;
+    if (std::fwrite(data, 1, bytes, sink.file) != bytes)
+        return 0;
+    sink.written += bytes;
+    return bytes;
+}
+
+// Every option must take: a limit that libcurl refused would leave the
+// transfer unbounded, so any refusal fails the download.
+class Options {
+public:
+    explicit Options(CURL* curl)
+        : curl_(curl) {}
+    template <typename Value> Options& set(CURLoption option, Value value) {
+        ok_ = ok_ && curl_easy_setopt(curl_, option, value) == CURLE_OK;
+        return *this;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    CURL* curl_;
+    bool ok_ = true;
+};
+
+// Parses address strictly: the scheme must be named (libcurl would guess
+// one otherwise) and the text must hold no zero byte (libcurl would read
+// only up to it and fetch another address).
+UrlHandle parseAddress(std::string_view address) {
+    if (address.empty() || address.find('\0') != std::string_view::npos)
+        return nullptr;
+    UrlHandle url(curl_url());
+    if (!url)
+        return nullptr;
+    const std::string text(address);
+    if (curl_url_set(url.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK)
+        return nullptr;
+    return url;
+}
+
+long milliseconds(std::chrono::milliseconds time) {
+    return static_cast<long>(std::clamp<std::chrono::milliseconds::rep>(
+        time.count(), 1, std::numeric_limits<long>::max()));
+}
+
+bool setLimits(Options& options, const DownloadLimits& limits) {
+    const auto maxBody = static_cast<curl_off_t>(
+        std::min<std::uint64_t>(limits.maxBodyBytes, std::numeric_limits<curl_off_t>::max()));
+    options.set(CURLOPT_PROTOCOLS_STR, AllowedProtocols)
+        .set(CURLOPT_REDIR_PROTOCOLS_STR, AllowedProtocols)
+        .set(CURLOPT_FOLLOWLOCATION, 1L)
+        .set(CURLOPT_MAXREDIRS, limits.maxRedirects)
+        .set(CURLOPT_CONNECTTIMEOUT_MS, milliseconds(limits.connectTimeout))
+        .set(CURLOPT_TIMEOUT_MS, milliseconds(limits.totalTimeout))
+        .set(CURLOPT_LOW_SPEED_LIMIT, limits.stallBytesPerSecond)
+        .set(CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTime.count()))
+        .set(CURLOPT_MAXFILESIZE_LARGE, maxBody);
+    return options.ok();
+}
+
+bool download(std::string_view address, std::string_view fileName, const DownloadLimits& limits) {
+    const fs::path target{std::string(fileName)};
+    if (fileName.empty() || !target.has_filename())
+        return false;
+    if (!curlReady())
+        return false;
+    const UrlHandle url = parseAddress(address);
+    if (!url)
+        return false;
+    const CurlHandle curl(curl_easy_init());
+    if (!curl)
+        return false;
+    TemporaryFile temporary(target);
+    if (!temporary.file())
+        return false;
+
+    BodySink sink{temporary.file(), limits.maxBodyBytes};
+    Options options(curl.get());
+    options.set(CURLOPT_CURLU, url.get())
+        .set(CURLOPT_NOSIGNAL, 1L)
+        // An error page must never stand in for the file: stop at the
+        // status line, before any of its body is written.
+        .set(CURLOPT_FAILONERROR, 1L)
+        .set(CURLOPT_WRITEFUNCTION, writeBody)
+        .set(CURLOPT_WRITEDATA, &sink);
+    if (!setLimits(options, limits))
+        return false;
+    if (curl_easy_perform(curl.get()) != CURLE_OK)
+        return false;
+
+    // Only a 2xx answer carries the file; a 3xx that could not be followed
+    // carries at most a note about where the file went.
+    long status = 0;
+    if (curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
+        return false;
+    if (status < 200 || status > 299)
+        return false;
+    return temporary.commit(target);
+}
+
+} // namespace
+
+bool URLDownloadToFile(std::string_view address, std::string_view fileName,
+                       const DownloadLimits& limits) {
+    try {
+        return download(address, fileName, limits);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace platform
