@@ -5,4 +5,7 @@
 
 #include "Base64.h"
 #include "Download.h"
+#include "Folders.h"
 #include "OpenFolder.h"
+#include "Scrambler.h"
+#include "Settings.h"
