@@ -1,7 +1,11 @@
+#include "Application.h"
 #include "Forms.h"
 #include "UnitMain.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -10,6 +14,17 @@
 using platform::Application;
 
 namespace {
+
+// Receives what the program hands to the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 QRect geometryOf(TfrmAd& window, const char* name) {
     auto* widget = window.findChild<QWidget*>(QString::fromLatin1(name));
@@ -144,6 +159,25 @@ private slots:
              {static_cast<QWidget*>(window.TopPnl), static_cast<QWidget*>(window.bsSkinPanel1),
               static_cast<QWidget*>(window.bsSkinLinkLabel1)})
             QCOMPARE(never->focusPolicy(), Qt::NoFocus);
+    }
+
+    void fourTabsAndEnterOpenTheProgramFolder() {
+        QTemporaryDir folder;
+        platform::SetExeNameForTesting(folder.filePath(QStringLiteral("kalvor-base64")).toStdString());
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+
+        TfrmAd window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), window.btn1);
+        QTest::keyClick(window.btn1, Qt::Key_Return);
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(folder.path() + u'/')});
+
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        platform::SetExeNameForTesting({});
     }
 
     void enterAndSpaceRunTheFocusedCommand_data() {

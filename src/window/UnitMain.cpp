@@ -136,4 +136,4 @@ void TfrmAd::bsSkinButton2Click(QObject* /*Sender*/) {
     Memo2->setText(communal::Base64Decode(Memo1->text()));
 }
 
-void TfrmAd::btn1Click(QObject* /*Sender*/) {}
+void TfrmAd::btn1Click(QObject* /*Sender*/) { communal::OpenFolder(communal::GetAppPath()); }
