@@ -4,3 +4,6 @@
 // strings in the system code page.
 
 #include "Base64.h"
+#include "Folders.h"
+#include "Scrambler.h"
+#include "Settings.h"

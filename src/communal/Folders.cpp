@@ -1,0 +1,41 @@
+#include "Folders.h"
+
+#include "Application.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace communal {
+
+std::string FolderOfPath(std::string_view path, bool windowsRules,
+                         const LeadBytePredicate& isLeadByte) {
+    std::size_t cut = 0; // length of the folder part
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (windowsRules) {
+            // In a double-byte code page such as GBK the second byte of a
+            // character may be 0x5C, the code of the backslash.
+            if (isLeadByte && isLeadByte(static_cast<unsigned char>(c))) {
+                ++i;
+                continue;
+            }
+            if (c == '\\' || c == ':')
+                cut = i + 1;
+        } else if (c == '/') {
+            cut = i + 1;
+        }
+    }
+    return std::string(path.substr(0, cut));
+}
+
+std::string GetAppPath() {
+#ifdef _WIN32
+    return FolderOfPath(platform::ExeName(), true,
+                        [](unsigned char byte) { return IsDBCSLeadByte(byte) != 0; });
+#else
+    return FolderOfPath(platform::ExeName(), false);
+#endif
+}
+
+} // namespace communal

@@ -1,0 +1,27 @@
+#pragma once
+
+// The program folder: where the program keeps every file it downloads or
+// reads.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace communal {
+
+// Tells whether a byte starts a two-byte character of the system code page.
+using LeadBytePredicate = std::function<bool(unsigned char)>;
+
+// The folder part of a path: everything up to and including its last
+// separator, or "" when it has none. Under Windows rules the separators are
+// the backslash and the colon, and the second byte of a two-byte character
+// (as isLeadByte tells) is never taken for one; otherwise the separator is
+// "/".
+std::string FolderOfPath(std::string_view path, bool windowsRules,
+                         const LeadBytePredicate& isLeadByte = {});
+
+// The folder of the running program's executable, ending in the platform's
+// separator, so that file names can be appended directly.
+std::string GetAppPath();
+
+} // namespace communal
