@@ -8,6 +8,7 @@
 #include "PromoServer.h"
 #include "PromoSource.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
