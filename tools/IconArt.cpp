@@ -1,0 +1,91 @@
+#include "IconArt.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace promoart {
+
+namespace {
+
+// The skin's colours (face, highlight, frame outline, caption text).
+const QColor Face(227, 238, 253);
+const QColor FaceDeep(196, 218, 245);
+const QColor Highlight(80, 143, 208);
+const QColor Outline(59, 90, 130);
+const QColor CaptionText(62, 106, 170);
+
+void DrawTile(QPainter& painter) {
+    const QRectF tile(4.5, 4.5, 119, 119);
+    QLinearGradient fill(tile.topLeft(), tile.bottomLeft());
+    fill.setColorAt(0, Face);
+    fill.setColorAt(1, FaceDeep);
+    painter.setPen(QPen(Highlight, 5));
+    painter.setBrush(fill);
+    painter.drawRoundedRect(tile, 24, 24);
+    painter.setPen(QPen(Outline, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(tile.adjusted(-2.5, -2.5, 2.5, 2.5), 26, 26);
+}
+
+void DrawLettering(QPainter& painter) {
+    QFont font("Liberation Sans");
+    font.setPixelSize(50);
+    font.setBold(true);
+    painter.setFont(font);
+    // A white offset copy gives the letters the caption's embossed look.
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(1, 15, 128, 60), Qt::AlignCenter, "B64");
+    painter.setPen(CaptionText);
+    painter.drawText(QRect(0, 14, 128, 60), Qt::AlignCenter, "B64");
+}
+
+void DrawPadlock(QPainter& painter) {
+    painter.setPen(QPen(Outline, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(QRectF(53, 74, 22, 24), 0, 180 * 16);
+    painter.drawLine(QPointF(53, 86), QPointF(53, 90));
+    painter.drawLine(QPointF(75, 86), QPointF(75, 90));
+
+    painter.setPen(QPen(Outline, 1.5));
+    painter.setBrush(QColor(255, 208, 72));
+    painter.drawRoundedRect(QRectF(46, 88, 36, 26), 5, 5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Outline);
+    painter.drawEllipse(QPointF(64, 98), 3.5, 3.5);
+    painter.drawRect(QRectF(62.5, 99, 3, 8));
+}
+
+// An arrow from `from` to `to` with a filled head at `to`.
+void DrawArrow(QPainter& painter, QPointF from, QPointF to) {
+    painter.setPen(QPen(Highlight, 5, Qt::SolidLine, Qt::RoundCap));
+    const double direction = to.x() > from.x() ? 1 : -1;
+    painter.drawLine(from, QPointF(to.x() - direction * 6, to.y()));
+    QPainterPath head;
+    head.moveTo(to);
+    head.lineTo(to.x() - direction * 11, to.y() - 8);
+    head.lineTo(to.x() - direction * 11, to.y() + 8);
+    head.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.fillPath(head, Highlight);
+}
+
+} // namespace
+
+QImage DrawProgramIcon() {
+    QImage icon(IconSize, IconSize, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawTile(painter);
+    DrawLettering(painter);
+    DrawArrow(painter, QPointF(16, 96), QPointF(40, 96));
+    DrawArrow(painter, QPointF(112, 106), QPointF(88, 106));
+    DrawPadlock(painter);
+    painter.end();
+    return icon;
+}
+
+} // namespace promoart

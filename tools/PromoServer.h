@@ -1,0 +1,45 @@
+#pragma once
+
+// A small web server for trying the program's promotion slots locally: it
+// serves the files of one folder, and only ever on the loopback interface.
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace promotool {
+
+constexpr int DefaultPort = 8064;
+constexpr std::string_view DefaultHost = "127.0.0.1";
+
+// True for a literal loopback address (127.0.0.0/8 or ::1) and for
+// "localhost"; every other host, names included, is refused.
+bool IsLoopbackHost(std::string_view host);
+
+class PromoServer {
+public:
+    // Serves `folder` at "/", writing one line per request to `log`. Throws
+    // PromoError when the folder does not exist.
+    PromoServer(const std::filesystem::path& folder, std::ostream& log);
+    ~PromoServer();
+    PromoServer(const PromoServer&) = delete;
+    PromoServer& operator=(const PromoServer&) = delete;
+
+    // Binds to host and port (0 picks a free port) and gives the port.
+    // Throws PromoError for a host that is not loopback or a failed bind.
+    int Bind(std::string_view host, int port);
+
+    // Answers requests until Stop(); needs a successful Bind() first.
+    void Run();
+
+    // Ends Run(), from any thread; also when Run() has not started yet.
+    void Stop();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace promotool
