@@ -20,37 +20,39 @@ enum class Breaks {
 // Document text for a text: lines split into blocks, runs longer than
 // ChunkChars split again by soft breaks, lone CR and LF mapped to the
 // characters that stand for them. "\n" separates blocks, as the document's
-// own text insertion expects.
+// own text insertion expects. Writes through a pointer into a buffer sized
+// for the worst case: the text is tens of megabytes at times.
 QString toDocumentText(QStringView text, Breaks breaks) {
-    QString out;
-    out.reserve(text.size() + text.size() / TMemo::ChunkChars * 2 + 16);
-    qsizetype run = 0;
     const qsizetype n = text.size();
+    QString out(n + (n / TMemo::ChunkChars + 1) * 2, Qt::Uninitialized);
+    const QChar* in = text.data();
+    QChar* o = out.data();
+    qsizetype run = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        const bool crLf = c == u'\r' && i + 1 < n && text[i + 1] == u'\n';
-        if (crLf || (breaks == Breaks::AnyNewline && (c == u'\r' || c == u'\n'))) {
-            out += u'\n';
-            run = 0;
-            if (crLf)
-                ++i;
-            continue;
+        const char16_t c = in[i].unicode();
+        if (c == u'\r' || c == u'\n') {
+            const bool crLf = c == u'\r' && i + 1 < n && in[i + 1] == u'\n';
+            if (crLf || breaks == Breaks::AnyNewline) {
+                *o++ = u'\n';
+                run = 0;
+                i += crLf ? 1 : 0;
+                continue;
+            }
         }
-        if (run >= TMemo::ChunkChars && !c.isLowSurrogate()) {
-            out += QChar(TMemo::SoftBreak);
-            out += u'\n';
+        if (run >= TMemo::ChunkChars && !QChar::isLowSurrogate(c)) {
+            *o++ = QChar(TMemo::SoftBreak);
+            *o++ = u'\n';
             run = 0;
         }
-        if (c == u'\r')
-            out += QChar(TMemo::LoneCr);
-        else if (c == u'\n')
-            out += QChar(TMemo::LoneLf);
-        else if (c == QChar(TMemo::SoftBreak))
-            continue; // it would read back as a soft break; the box cannot hold it
-        else
-            out += c;
         ++run;
+        if (c == u'\r')
+            *o++ = QChar(TMemo::LoneCr);
+        else if (c == u'\n')
+            *o++ = QChar(TMemo::LoneLf);
+        else if (c != TMemo::SoftBreak) // it would read back as a soft break
+            *o++ = in[i];
     }
+    out.truncate(o - out.data());
     return out;
 }
 
@@ -58,25 +60,35 @@ QString toDocumentText(QStringView text, Breaks breaks) {
 // CR LF unless a soft break precedes them; the characters for lone CR and LF
 // become those bytes again.
 QString fromDocumentText(QStringView raw) {
-    QString out;
-    out.reserve(raw.size() + raw.size() / 32);
     const qsizetype n = raw.size();
+    qsizetype separators = 0;
+    for (QChar c : raw)
+        separators += c == BlockSeparator;
+    QString out(n + separators, Qt::Uninitialized);
+    const QChar* in = raw.data();
+    QChar* o = out.data();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = raw[i];
-        if (c == QChar(TMemo::SoftBreak)) {
-            if (i + 1 < n && raw[i + 1] == BlockSeparator)
+        const char16_t c = in[i].unicode();
+        switch (c) {
+        case TMemo::SoftBreak:
+            if (i + 1 < n && in[i + 1] == BlockSeparator)
                 ++i;
-            continue;
+            break;
+        case QChar::ParagraphSeparator:
+            *o++ = u'\r';
+            *o++ = u'\n';
+            break;
+        case TMemo::LoneCr:
+            *o++ = u'\r';
+            break;
+        case TMemo::LoneLf:
+            *o++ = u'\n';
+            break;
+        default:
+            *o++ = in[i];
         }
-        if (c == BlockSeparator)
-            out += u"\r\n";
-        else if (c == QChar(TMemo::LoneCr))
-            out += u'\r';
-        else if (c == QChar(TMemo::LoneLf))
-            out += u'\n';
-        else
-            out += c;
     }
+    out.truncate(o - out.data());
     return out;
 }
 
