@@ -191,20 +191,30 @@ bool TbsBusinessSkinForm::hasRoundedCorners() const {
     return !(form_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-// The rounded top corners: the window shows nothing outside them.
-void TbsBusinessSkinForm::updateMask() {
-    if (!hasRoundedCorners()) {
-        form_->clearMask();
-        return;
-    }
+QRegion TbsBusinessSkinForm::windowShape() const {
     QRegion shape(form_->rect());
+    if (!hasRoundedCorners())
+        return shape;
     const int width = form_->width();
     for (int row = 0; row < int(std::size(CornerCuts)); ++row) {
         const int cut = CornerCuts[row];
         shape -= QRegion(0, row, cut, 1);
         shape -= QRegion(width - cut, row, cut, 1);
     }
-    form_->setMask(shape);
+    return shape;
+}
+
+// The rounded top corners: the window shows nothing outside them. Platforms
+// that draw no windows on a screen have no window shapes and would only warn.
+void TbsBusinessSkinForm::updateMask() {
+    static const bool shapesSupported = !QGuiApplication::platformName().contains("offscreen") &&
+                                        !QGuiApplication::platformName().contains("minimal");
+    if (!shapesSupported)
+        return;
+    if (hasRoundedCorners())
+        form_->setMask(windowShape());
+    else
+        form_->clearMask();
 }
 
 void TbsBusinessSkinForm::centreOnScreen() {

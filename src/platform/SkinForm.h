@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QStringList>
 #include <QWidget>
 #include <vector>
@@ -127,6 +128,10 @@ public:
     Qt::Edges resizeEdgesAt(QPoint pos) const;
 
     QSize minimumFrameSize() const;
+
+    // The window's outline, in form coordinates: its whole rectangle less the
+    // rounded top corners, which a maximized window does not have.
+    QRegion windowShape() const;
 
 signals:
     void lookChanged();
