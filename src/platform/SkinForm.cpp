@@ -285,7 +285,7 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
         form_->setMinimumHeight(savedMinimumHeight_);
         form_->setMaximumHeight(savedMaximumHeight_);
         clientArea_->show();
-        if (unrollToMaximized_)
+        if (unrollToMaximized_ || form_->isMaximized())
             form_->showMaximized();
         else
             form_->resize(form_->width(), unrolledHeight_);
@@ -431,6 +431,9 @@ bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
         ensureTrayIcon();
         break;
     case QEvent::WindowStateChange:
+        // Maximized by the window system: a rolled-up window unfolds first.
+        if (rolledUp_ && form_->isMaximized())
+            setRolledUp(false);
         updateMask();
         updateGlyphs();
         update();
@@ -519,6 +522,13 @@ bool TbsBusinessSkinForm::ensureTrayIcon() {
                         reason == QSystemTrayIcon::DoubleClick)
                         restoreFromTray();
                 });
+        // Without a way back from the notification area the window could not be closed.
+        auto* menu = new QMenu(this);
+        menu->setObjectName("trayMenu");
+        menu->addAction(commandText(Command::Restore), this, &TbsBusinessSkinForm::restoreFromTray);
+        menu->addSeparator();
+        menu->addAction(commandText(Command::Close), this, &TbsBusinessSkinForm::closeFromTray);
+        trayIcon_->setContextMenu(menu);
     }
     trayIcon_->setIcon(form_->windowIcon());
     trayIcon_->setToolTip(form_->windowTitle());
@@ -534,6 +544,23 @@ void TbsBusinessSkinForm::restoreFromTray() {
     trayHidMaximized_ = false;
     form_->raise();
     form_->activateWindow();
+}
+
+// Qt ends the program when its last visible window closes, but a window
+// hidden in the notification area is no longer visible; the same rule applies here.
+void TbsBusinessSkinForm::closeFromTray() {
+    const bool wasHidden = form_->isHidden();
+    if (!form_->close() || !wasHidden)
+        return;
+    if (!QApplication::quitOnLastWindowClosed() || !form_->testAttribute(Qt::WA_QuitOnClose))
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool othersShown = std::any_of(windows.begin(), windows.end(), [](QWidget* window) {
+        return window->isVisible() && window->testAttribute(Qt::WA_QuitOnClose) &&
+               window->windowType() != Qt::Popup;
+    });
+    if (!othersShown)
+        QCoreApplication::quit();
 }
 
 // --- Moving and resizing with the mouse -----------------------------------
@@ -745,11 +772,13 @@ void TbsBusinessSkinForm::paintCaptionButton(QPainter& painter, QRect rect, Glyp
     box.moveCenter(rect.center());
     if (pressed)
         box.translate(1, 1);
-    paintGlyph(painter, box, glyph);
+    // A lit button keeps its glyph readable while the window is inactive.
+    paintGlyph(painter, box, glyph,
+               hovered || pressed ? captionTextColor_ : currentCaptionTextColor());
 }
 
-void TbsBusinessSkinForm::paintGlyph(QPainter& painter, QRect box, Glyph glyph) const {
-    const QColor colour = currentCaptionTextColor();
+void TbsBusinessSkinForm::paintGlyph(QPainter& painter, QRect box, Glyph glyph,
+                                     const QColor& colour) const {
     const QRectF area(box);
     painter.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);

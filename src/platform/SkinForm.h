@@ -169,6 +169,7 @@ private:
     void centreOnScreen();
     bool ensureTrayIcon();
     void restoreFromTray();
+    void closeFromTray();
     void updateCursor(Qt::Edges edges);
     QRect clientRect() const;
     QRect captionBandRect() const;
@@ -181,7 +182,7 @@ private:
     void paintCaption(QPainter& painter) const;
     void paintCaptionButton(QPainter& painter, QRect rect, Glyph glyph, bool hovered,
                             bool pressed) const;
-    void paintGlyph(QPainter& painter, QRect box, Glyph glyph) const;
+    void paintGlyph(QPainter& painter, QRect box, Glyph glyph, const QColor& colour) const;
     void paintClientFade(QPainter& painter, QRect rect, const QPixmap& snapshot) const;
 
     QWidget* form_;
