@@ -122,16 +122,17 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(QWidget* form)
     systemMenu_ = new QMenu(this);
     systemMenu_->setObjectName("systemMenu");
 
-    connect(this, &TbsBusinessSkinForm::lookChanged, this, [this] {
-        update();
-        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            child->update();
-    });
+    connect(this, &TbsBusinessSkinForm::lookChanged, this, &TbsBusinessSkinForm::repaintFrame);
 
     form_->installEventFilter(this);
     lower(); // anything else placed on the form lies above the frame
     layoutFrame();
     show();
+}
+
+std::array<SkinCaptionButton*, 6> TbsBusinessSkinForm::captionButtons() const {
+    return {menuButton_,   trayButton_,     minimizeButton_,
+            rollUpButton_, maximizeButton_, closeButton_};
 }
 
 SkinCaptionButton* TbsBusinessSkinForm::addButton(Glyph glyph, const char* name,
@@ -176,10 +177,10 @@ void TbsBusinessSkinForm::layoutFrame() {
     fade_->setGeometry(clientRect());
 
     const int top = 1 + (CaptionHeight - 2 - ButtonSize.height()) / 2;
+    const auto buttons = captionButtons();
     int left = width() - BorderWidth - ButtonSize.width();
-    for (SkinCaptionButton* button : {closeButton_, maximizeButton_, rollUpButton_, minimizeButton_,
-                                      trayButton_, menuButton_}) {
-        button->move(left, top);
+    for (auto button = buttons.rbegin(); button != buttons.rend(); ++button) {
+        (*button)->move(left, top);
         left -= ButtonSize.width() + ButtonSpacing;
     }
     updateMask();
@@ -472,9 +473,14 @@ void TbsBusinessSkinForm::setActive(bool active) {
         return;
     active_ = active;
     updateFade();
+    repaintFrame();
+}
+
+void TbsBusinessSkinForm::repaintFrame() {
     update();
-    for (QWidget* child : findChildren<SkinCaptionButton*>(Qt::FindDirectChildrenOnly))
-        child->update();
+    for (SkinCaptionButton* button : captionButtons())
+        button->update();
+    fade_->update();
 }
 
 void TbsBusinessSkinForm::setClientInactiveEffect(bool on) {

@@ -20,6 +20,7 @@
 #include <QRegion>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <vector>
 
 class QMenu;
@@ -160,6 +161,9 @@ private:
 
     SkinCaptionButton* addButton(Glyph glyph, const char* name,
                                  void (TbsBusinessSkinForm::*slot)());
+    // Left to right, as they sit in the caption bar.
+    std::array<SkinCaptionButton*, 6> captionButtons() const;
+    void repaintFrame();
     void openSystemMenu();
     void layoutFrame();
     void updateMask();
