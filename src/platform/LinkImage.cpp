@@ -144,16 +144,17 @@ void TbsSkinLinkImage::paintEvent(QPaintEvent*) {
 
 void TbsSkinLinkImage::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;
-    QWidget::mousePressEvent(event);
+    event->accept();
 }
 
 void TbsSkinLinkImage::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
     const bool wasPressed = pressed_;
     pressed_ = false;
+    // Last thing here: a handler of the click may delete this control.
     if (wasPressed && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint()))
         click();
-    QWidget::mouseReleaseEvent(event);
 }
 
 void TbsSkinLinkImage::click() {
