@@ -264,6 +264,95 @@ private slots:
         }
     }
 
+    void metafileRecordsDraw_data() {
+        using fixtures::emfRecord;
+        using fixtures::wmfRecord;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QPoint>("inked");
+        QTest::addColumn<QPoint>("clear");
+        const QByteArray redBrush = wmfRecord(0x02FC, {0, 0x00FF, 0, 0}) + wmfRecord(0x012D, {0});
+        const QByteArray redPen = wmfRecord(0x02FA, {0, 1, 0, 0x00FF, 0}) + wmfRecord(0x012D, {1});
+        QTest::newRow("wmf ellipse")
+            << "e.wmf" << fixtures::wmf(100, 50, redBrush + wmfRecord(0x0418, {50, 100, 0, 0}))
+            << QPoint(50, 25) << QPoint(2, 2);
+        QTest::newRow("wmf polygon")
+            << "p.wmf"
+            << fixtures::wmf(100, 50, redBrush + wmfRecord(0x0324, {3, 0, 0, 100, 0, 0, 50}))
+            << QPoint(10, 5) << QPoint(90, 45);
+        QTest::newRow("wmf line") << "l.wmf"
+                                  << fixtures::wmf(100, 50,
+                                                   redPen + wmfRecord(0x0214, {10, 0}) +
+                                                       wmfRecord(0x0213, {10, 100}))
+                                  << QPoint(50, 10) << QPoint(50, 20);
+        QTest::newRow("wmf window extent scales")
+            << "w.wmf"
+            << fixtures::wmf(100, 50,
+                             redBrush + wmfRecord(0x020C, {100, 200}) +
+                                 wmfRecord(0x041B, {50, 100, 0, 0}))
+            << QPoint(40, 20) << QPoint(60, 30);
+        QTest::newRow("wmf window origin moves")
+            << "o.wmf"
+            << fixtures::wmf(100, 50,
+                             redBrush + wmfRecord(0x020B, {0, 50}) +
+                                 wmfRecord(0x041B, {50, 100, 0, 50}))
+            << QPoint(25, 25) << QPoint(75, 25);
+        QTest::newRow("wmf text") << "t.wmf"
+                                  << fixtures::wmf(100, 50,
+                                                   wmfRecord(0x0209, {0x00FF, 0}) +
+                                                       wmfRecord(0x0102, {1}) + // transparent
+                                                       wmfRecord(0x0521, {2, 0x4D4D, 5, 5}))
+                                  << QPoint(-1, -1) << QPoint(90, 45);
+        const QByteArray blueBrush = emfRecord(39, {1, 0, 0x00FF0000, 0}) + emfRecord(37, {1});
+        QTest::newRow("emf ellipse")
+            << "e.emf" << fixtures::emf(100, 50, blueBrush + emfRecord(42, {0, 0, 100, 50}))
+            << QPoint(50, 25) << QPoint(2, 2);
+        QTest::newRow("emf polygon16")
+            << "p.emf"
+            << fixtures::emf(100, 50,
+                             blueBrush + emfRecord(86, {0, 0, 100, 50, 3, 0, 100, 50 << 16}))
+            << QPoint(10, 5) << QPoint(90, 45);
+        QTest::newRow("emf line") << "l.emf"
+                                  << fixtures::emf(100, 50,
+                                                   emfRecord(38, {2, 0, 1, 0, 0x00FF0000}) +
+                                                       emfRecord(37, {2}) + emfRecord(27, {0, 10}) +
+                                                       emfRecord(54, {100, 10}))
+                                  << QPoint(50, 10) << QPoint(50, 20);
+        QTest::newRow("emf anisotropic mapping")
+            << "m.emf"
+            << fixtures::emf(100, 50,
+                             blueBrush + emfRecord(17, {8}) + emfRecord(9, {1000, 500}) +
+                                 emfRecord(11, {100, 50}) + emfRecord(43, {0, 0, 500, 500}))
+            << QPoint(40, 40) << QPoint(60, 10);
+        QTest::newRow("emf text") << "t.emf"
+                                  << fixtures::emf(
+                                         100, 50,
+                                         emfRecord(84, {0, 0, 100, 50, 1, 0, 0, 5, 5, 2, 76, 0, 0,
+                                                        0, 0, 0, 0, 0x004D004D}))
+                                  << QPoint(-1, -1) << QPoint(90, 45);
+    }
+    // A probe that is inked, or for (-1, -1) any pixel at all, and one left
+    // clear.
+    void metafileRecordsDraw() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QPoint, inked);
+        QFETCH(QPoint, clear);
+        TPicture picture;
+        picture.LoadFromFile(file(name, content));
+        const QImage image = rendered(picture);
+        if (inked.x() >= 0) {
+            QVERIFY(image.pixelColor(inked).alpha() == 255);
+        } else {
+            bool any = false;
+            for (int y = 0; y < image.height() && !any; ++y)
+                for (int x = 0; x < image.width() && !any; ++x)
+                    any = image.pixelColor(x, y).alpha() > 0;
+            QVERIFY2(any, "nothing drawn");
+        }
+        QCOMPARE(image.pixelColor(clear).alpha(), 0);
+    }
+
     void rejectsWhatIsNotItsFormat_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
