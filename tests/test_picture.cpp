@@ -1,0 +1,509 @@
+#include "CodePage.h"
+#include "Exception.h"
+#include "FileExt.h"
+#include "Picture.h"
+#include "PictureFixtures.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <jerror.h>
+#include <jpeglib.h>
+
+using platform::CodePage;
+using platform::TPicture;
+
+namespace {
+
+std::string bytesOf(const QString& text) {
+    return CodePage::system().fromUnicode(text);
+}
+
+QString jpegError(int code) {
+    return QStringLiteral("JPEG error #%1").arg(code);
+}
+
+// A 4×3 picture: red on the left half, blue on the right, a green pixel at
+// the top-left corner.
+QImage sample() {
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 2; x < 4; ++x)
+            image.setPixelColor(x, y, Qt::blue);
+    image.setPixelColor(0, 0, Qt::green);
+    return image;
+}
+
+// The picture drawn on a transparent image of its size.
+QImage rendered(const TPicture& picture) {
+    QImage image(picture.size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    picture.draw(painter, QPoint(0, 0));
+    return image;
+}
+
+bool near(QColor actual, QColor expected, int tolerance = 24) {
+    return std::abs(actual.red() - expected.red()) <= tolerance &&
+           std::abs(actual.green() - expected.green()) <= tolerance &&
+           std::abs(actual.blue() - expected.blue()) <= tolerance &&
+           std::abs(actual.alpha() - expected.alpha()) <= tolerance;
+}
+
+// A BMP header announcing width × height pixels, and no pixels; run-length
+// coded (RLE8), so that only the size can tell it is not valid.
+QByteArray bitmapHeader(int width, int height, bool runLength = false) {
+    QByteArray out("BM");
+    fixtures::putDword(out, 54);
+    fixtures::putDword(out, 0);
+    fixtures::putDword(out, 54);
+    fixtures::putDword(out, 40);
+    fixtures::putDword(out, quint32(width));
+    fixtures::putDword(out, quint32(height));
+    fixtures::putWord(out, 1);
+    fixtures::putWord(out, runLength ? 8 : 24);
+    fixtures::putDword(out, runLength ? 1 : 0);
+    for (int i = 0; i < 5; ++i)
+        fixtures::putDword(out, 0);
+    return out;
+}
+
+QByteArray jpegOf(const QImage& image, int width, int height) {
+    QByteArray jpeg = fixtures::written(image, "jpg");
+    // Patch the frame header's size: SOF0 is FF C0, length, precision,
+    // height, width (big-endian).
+    const qsizetype sof = jpeg.indexOf(QByteArray::fromHex("ffc0"));
+    jpeg[sof + 5] = char(height >> 8);
+    jpeg[sof + 6] = char(height & 0xFF);
+    jpeg[sof + 7] = char(width >> 8);
+    jpeg[sof + 8] = char(width & 0xFF);
+    return jpeg;
+}
+
+fixtures::GifFrame frame(std::vector<int> indices, int transparent = -1) {
+    return fixtures::GifFrame{std::move(indices), transparent, 2};
+}
+
+// A red 50×50 square on the left of a 100×50 metafile, drawn with a solid
+// brush and no pen.
+QByteArray squareWmf() {
+    using fixtures::wmfRecord;
+    return fixtures::wmf(
+        100, 50,
+        wmfRecord(0x02FC, {0, 0x00FF, 0x0000, 0}) +                       // red brush, slot 0
+            wmfRecord(0x012D, {0}) + wmfRecord(0x02FA, {5, 0, 0, 0, 0}) + // null pen, slot 1
+            wmfRecord(0x012D, {1}) + wmfRecord(0x041B, {50, 50, 0, 0})); // bottom, right, top, left
+}
+
+// A blue square on the right half of a 100×50 enhanced metafile.
+QByteArray squareEmf() {
+    using fixtures::emfRecord;
+    return fixtures::emf(100, 50,
+                         emfRecord(39, {1, 0, 0x00FF0000, 0}) +                 // blue brush at 1
+                             emfRecord(37, {1}) + emfRecord(37, {0x80000008}) + // stock null pen
+                             emfRecord(43, {50, 0, 100, 50}));
+}
+
+} // namespace
+
+class TestPicture : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    std::string file(const QString& name, const QByteArray& content) {
+        const QString path = dir_.filePath(name);
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return bytesOf(path);
+    }
+
+    static QString messageOf(TPicture& picture, const std::string& fileName) {
+        try {
+            picture.LoadFromFile(fileName);
+        } catch (const platform::Exception& error) {
+            return QString::fromStdString(error.what());
+        }
+        return QStringLiteral("(no error)");
+    }
+
+private slots:
+    void formatsAreRegisteredInOrder() {
+        const std::vector<platform::PictureFormat> expected = {
+            {"wmf", "Metafiles"},      {"emf", "Enhanced Metafiles"}, {"ico", "Icons"},
+            {"bmp", "Bitmaps"},        {"gif", "GIF Image"},          {"jpeg", "JPEG Image File"},
+            {"jpg", "JPEG Image File"}};
+        QVERIFY(platform::PictureFormats() == expected);
+    }
+
+    void extension_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("codePage");
+        QTest::addColumn<QByteArray>("extension");
+        QTest::newRow("address") << QByteArray("http://host.com/img/top.jpg") << "UTF-8"
+                                 << QByteArray(".jpg");
+        QTest::newRow("query kept")
+            << QByteArray("http://host.com/top.jpg?v=2") << "UTF-8" << QByteArray(".jpg?v=2");
+        QTest::newRow("dot of the host")
+            << QByteArray("http://host.com/pic") << "UTF-8" << QByteArray(".com/pic");
+        QTest::newRow("backslash after the dot")
+            << QByteArray("C:\\dir.x\\file") << "UTF-8" << QByteArray();
+        QTest::newRow("drive colon") << QByteArray("a:b") << "UTF-8" << QByteArray();
+        QTest::newRow("none") << QByteArray("fname1") << "UTF-8" << QByteArray();
+        QTest::newRow("empty") << QByteArray() << "UTF-8" << QByteArray();
+        QTest::newRow("trailing dot") << QByteArray("name.") << "UTF-8" << QByteArray(".");
+        QTest::newRow("upper case kept") << QByteArray("TOP.JPG") << "UTF-8" << QByteArray(".JPG");
+        QTest::newRow("GBK name") << QByteArray("\xB1\xED.gif") << "GBK" << QByteArray(".gif");
+        // 0x81 0x5C is one GBK character whose second byte is "\".
+        QTest::newRow("GBK trail byte is no backslash") << QByteArray("dir.x\x81\x5C"
+                                                                      "file")
+                                                        << "GBK"
+                                                        << QByteArray(".x\x81\x5C"
+                                                                      "file");
+        QTest::newRow("same bytes in UTF-8 hold a backslash") << QByteArray("dir.x\x81\x5C"
+                                                                            "file")
+                                                              << "UTF-8" << QByteArray();
+        QTest::newRow("Shift_JIS trail byte")
+            << QByteArray("a.b\x95\x5C") << "SHIFT_JIS" << QByteArray(".b\x95\x5C");
+        QTest::newRow("GBK lead byte at the end")
+            << QByteArray("a.b\x81") << "GBK" << QByteArray(".b\x81");
+    }
+    void extension() {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, codePage);
+        QFETCH(QByteArray, extension);
+        const std::string found =
+            platform::ExtractFileExt(name.toStdString(), CodePage::named(codePage.toStdString()));
+        QCOMPARE(QByteArray::fromStdString(found), extension);
+    }
+
+    void leadBytes() {
+        const auto gbk = CodePage::named("GBK");
+        QVERIFY(platform::IsLeadByte(0x81, gbk));
+        QVERIFY(platform::IsLeadByte(0xB1, gbk));
+        QVERIFY(!platform::IsLeadByte('\\', gbk));
+        QVERIFY(!platform::IsLeadByte(0x80, gbk));
+        QVERIFY(!platform::IsLeadByte(0xE4, CodePage::named("UTF-8")));
+        QVERIFY(!platform::IsLeadByte(0xE9, CodePage::named("ISO-8859-1")));
+    }
+
+    void loadsEachFormat_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QSize>("size");
+        // Probe pixels and their colours; JPEG colours within a tolerance.
+        QTest::addColumn<QList<QPoint>>("probes");
+        QTest::addColumn<QList<QColor>>("colours");
+        const QList<QPoint> sampleProbes{{0, 0}, {1, 2}, {3, 1}};
+        const QList<QColor> sampleColours{Qt::green, Qt::red, Qt::blue};
+        QTest::newRow("bmp") << "a.bmp" << fixtures::written(sample(), "bmp") << "bmp"
+                             << QSize(4, 3) << sampleProbes << sampleColours;
+        QTest::newRow("ico") << "a.ico"
+                             << fixtures::written(
+                                    sample().scaled(16, 12).convertToFormat(QImage::Format_ARGB32),
+                                    "ico")
+                             << "ico" << QSize(16, 12) << QList<QPoint>{{15, 11}}
+                             << QList<QColor>{Qt::blue};
+        QImage red(16, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QTest::newRow("jpg") << "a.jpg" << fixtures::written(red, "jpg") << "jpg" << QSize(16, 8)
+                             << QList<QPoint>{{8, 4}} << QList<QColor>{Qt::red};
+        QTest::newRow("JPG upper case")
+            << "b.JPG" << fixtures::written(red, "jpg") << "jpg" << QSize(16, 8)
+            << QList<QPoint>{{0, 0}} << QList<QColor>{Qt::red};
+        QTest::newRow("jpeg") << "c.jpeg" << fixtures::written(red, "jpg") << "jpeg" << QSize(16, 8)
+                              << QList<QPoint>{} << QList<QColor>{};
+        QTest::newRow("gif, transparent corner")
+            << "a.gif" << fixtures::gif(2, 2, {frame({0, 1, 1, 3}, 0)}) << "gif" << QSize(2, 2)
+            << QList<QPoint>{{0, 0}, {1, 0}, {1, 1}}
+            << QList<QColor>{Qt::transparent, Qt::red, Qt::blue};
+        QTest::newRow("GIF upper case")
+            << "b.GIF" << fixtures::gif(2, 2, {frame({2, 2, 2, 2})}) << "gif" << QSize(2, 2)
+            << QList<QPoint>{{1, 1}} << QList<QColor>{Qt::green};
+        QTest::newRow("wmf") << "a.wmf" << squareWmf() << "wmf" << QSize(100, 50)
+                             << QList<QPoint>{{10, 10}, {48, 48}, {75, 25}}
+                             << QList<QColor>{Qt::red, Qt::red, Qt::transparent};
+        QTest::newRow("wmf at 1440 units per inch")
+            << "b.wmf"
+            << fixtures::wmf(1500, 750,
+                             fixtures::wmfRecord(0x02FC, {0, 0x00FF, 0, 0}) +
+                                 fixtures::wmfRecord(0x012D, {0}) +
+                                 fixtures::wmfRecord(0x041B, {750, 750, 0, 0}),
+                             1440)
+            << "wmf" << QSize(100, 50) << QList<QPoint>{{25, 25}, {75, 25}}
+            << QList<QColor>{Qt::red, Qt::transparent};
+        QTest::newRow("emf") << "a.emf" << squareEmf() << "emf" << QSize(100, 50)
+                             << QList<QPoint>{{75, 25}, {25, 25}}
+                             << QList<QColor>{Qt::blue, Qt::transparent};
+    }
+    void loadsEachFormat() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, format);
+        QFETCH(QSize, size);
+        QFETCH(QList<QPoint>, probes);
+        QFETCH(QList<QColor>, colours);
+        TPicture picture;
+        QSignalSpy changed(&picture, &TPicture::changed);
+        picture.LoadFromFile(file(name, content));
+        QVERIFY(!picture.isEmpty());
+        QCOMPARE(QString::fromStdString(picture.format()), format);
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(changed.count(), 1);
+        const QImage image = rendered(picture);
+        for (qsizetype i = 0; i < probes.size(); ++i) {
+            const QColor actual = image.pixelColor(probes[i]);
+            QVERIFY2(near(actual, colours[i]), qPrintable(QStringLiteral("pixel (%1, %2) is %3")
+                                                              .arg(probes[i].x())
+                                                              .arg(probes[i].y())
+                                                              .arg(actual.name(QColor::HexArgb))));
+        }
+    }
+
+    void metafileRecordsDraw_data() {
+        using fixtures::emfRecord;
+        using fixtures::wmfRecord;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QPoint>("inked");
+        QTest::addColumn<QPoint>("clear");
+        const QByteArray redBrush = wmfRecord(0x02FC, {0, 0x00FF, 0, 0}) + wmfRecord(0x012D, {0});
+        const QByteArray redPen = wmfRecord(0x02FA, {0, 1, 0, 0x00FF, 0}) + wmfRecord(0x012D, {1});
+        QTest::newRow("wmf ellipse")
+            << "e.wmf" << fixtures::wmf(100, 50, redBrush + wmfRecord(0x0418, {50, 100, 0, 0}))
+            << QPoint(50, 25) << QPoint(2, 2);
+        QTest::newRow("wmf polygon")
+            << "p.wmf"
+            << fixtures::wmf(100, 50, redBrush + wmfRecord(0x0324, {3, 0, 0, 100, 0, 0, 50}))
+            << QPoint(10, 5) << QPoint(90, 45);
+        QTest::newRow("wmf line") << "l.wmf"
+                                  << fixtures::wmf(100, 50,
+                                                   redPen + wmfRecord(0x0214, {10, 0}) +
+                                                       wmfRecord(0x0213, {10, 100}))
+                                  << QPoint(50, 10) << QPoint(50, 20);
+        QTest::newRow("wmf window extent scales")
+            << "w.wmf"
+            << fixtures::wmf(100, 50,
+                             redBrush + wmfRecord(0x020C, {100, 200}) +
+                                 wmfRecord(0x041B, {50, 100, 0, 0}))
+            << QPoint(40, 20) << QPoint(60, 30);
+        QTest::newRow("wmf window origin moves")
+            << "o.wmf"
+            << fixtures::wmf(100, 50,
+                             redBrush + wmfRecord(0x020B, {0, 50}) +
+                                 wmfRecord(0x041B, {50, 100, 0, 50}))
+            << QPoint(25, 25) << QPoint(75, 25);
+        QTest::newRow("wmf text") << "t.wmf"
+                                  << fixtures::wmf(100, 50,
+                                                   wmfRecord(0x0209, {0x00FF, 0}) +
+                                                       wmfRecord(0x0102, {1}) + // transparent
+                                                       wmfRecord(0x0521, {2, 0x4D4D, 5, 5}))
+                                  << QPoint(-1, -1) << QPoint(90, 45);
+        const QByteArray blueBrush = emfRecord(39, {1, 0, 0x00FF0000, 0}) + emfRecord(37, {1});
+        QTest::newRow("emf ellipse")
+            << "e.emf" << fixtures::emf(100, 50, blueBrush + emfRecord(42, {0, 0, 100, 50}))
+            << QPoint(50, 25) << QPoint(2, 2);
+        QTest::newRow("emf polygon16")
+            << "p.emf"
+            << fixtures::emf(100, 50,
+                             blueBrush + emfRecord(86, {0, 0, 100, 50, 3, 0, 100, 50 << 16}))
+            << QPoint(10, 5) << QPoint(90, 45);
+        QTest::newRow("emf line") << "l.emf"
+                                  << fixtures::emf(100, 50,
+                                                   emfRecord(38, {2, 0, 1, 0, 0x00FF0000}) +
+                                                       emfRecord(37, {2}) + emfRecord(27, {0, 10}) +
+                                                       emfRecord(54, {100, 10}))
+                                  << QPoint(50, 10) << QPoint(50, 20);
+        QTest::newRow("emf anisotropic mapping")
+            << "m.emf"
+            << fixtures::emf(100, 50,
+                             blueBrush + emfRecord(17, {8}) + emfRecord(9, {1000, 500}) +
+                                 emfRecord(11, {100, 50}) + emfRecord(43, {0, 0, 500, 500}))
+            << QPoint(40, 40) << QPoint(60, 10);
+        QTest::newRow("emf text") << "t.emf"
+                                  << fixtures::emf(
+                                         100, 50,
+                                         emfRecord(84, {0, 0, 100, 50, 1, 0, 0, 5, 5, 2, 76, 0, 0,
+                                                        0, 0, 0, 0, 0x004D004D}))
+                                  << QPoint(-1, -1) << QPoint(90, 45);
+    }
+    // A probe that is inked, or for (-1, -1) any pixel at all, and one left
+    // clear.
+    void metafileRecordsDraw() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QPoint, inked);
+        QFETCH(QPoint, clear);
+        TPicture picture;
+        picture.LoadFromFile(file(name, content));
+        const QImage image = rendered(picture);
+        if (inked.x() >= 0) {
+            QVERIFY(image.pixelColor(inked).alpha() == 255);
+        } else {
+            bool any = false;
+            for (int y = 0; y < image.height() && !any; ++y)
+                for (int x = 0; x < image.width() && !any; ++x)
+                    any = image.pixelColor(x, y).alpha() > 0;
+            QVERIFY2(any, "nothing drawn");
+        }
+        QCOMPARE(image.pixelColor(clear).alpha(), 0);
+    }
+
+    void rejectsWhatIsNotItsFormat_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        const QByteArray garbage("This is no picture at all, just some text in a file.");
+        const QByteArray bmp = fixtures::written(sample(), "bmp");
+        const QByteArray gif = fixtures::gif(2, 2, {frame({0, 1, 1, 1})});
+        const QByteArray wmf = squareWmf();
+        const QByteArray emf = squareEmf();
+        QTest::newRow("bmp garbage") << "g.bmp" << garbage << "Bitmap image is not valid";
+        QTest::newRow("bmp empty") << "e.bmp" << QByteArray() << "Bitmap image is not valid";
+        QTest::newRow("bmp cut short")
+            << "t.bmp" << bmp.left(bmp.size() - 4) << "Bitmap image is not valid";
+        QTest::newRow("ico garbage") << "g.ico" << garbage << "Icon image is not valid";
+        QTest::newRow("ico image outside the file")
+            << "t.ico" << fixtures::written(QImage(16, 16, QImage::Format_ARGB32), "ico").left(40)
+            << "Icon image is not valid";
+        QTest::newRow("wmf garbage") << "g.wmf" << garbage << "Metafile is not valid";
+        QTest::newRow("wmf cut short")
+            << "t.wmf" << wmf.left(wmf.size() - 6) << "Metafile is not valid";
+        QByteArray badChecksum = wmf;
+        badChecksum[20] = char(badChecksum[20] ^ 1);
+        QTest::newRow("wmf checksum") << "c.wmf" << badChecksum << "Metafile is not valid";
+        QTest::newRow("emf garbage") << "g.emf" << garbage << "Metafile is not valid";
+        QTest::newRow("emf cut short")
+            << "t.emf" << emf.left(emf.size() - 20) << "Metafile is not valid";
+        QTest::newRow("emf as wmf") << "x.wmf" << emf << "Metafile is not valid";
+        QTest::newRow("jpeg garbage") << "g.jpg" << garbage << jpegError(JERR_NO_SOI);
+        QTest::newRow("jpeg empty") << "e.jpeg" << QByteArray() << jpegError(JERR_INPUT_EMPTY);
+        QTest::newRow("gif without signature")
+            << "s.gif" << QByteArray("XIF").append(gif.mid(3)) << "Invalid GIF signature";
+        QTest::newRow("gif garbage") << "g.gif" << garbage << "Invalid GIF signature";
+        QTest::newRow("gif cut short")
+            << "t.gif" << gif.left(gif.size() - 5) << "Premature end of GIF data";
+        QTest::newRow("gif version")
+            << "v.gif" << QByteArray("GIF90a").append(gif.mid(6)) << "Unsupported GIF version";
+        QTest::newRow("gif without frames")
+            << "f.gif" << gif.left(25).append(char(0x3B)) << "GIF image is empty";
+    }
+    void rejectsWhatIsNotItsFormat() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        TPicture picture;
+        QCOMPARE(messageOf(picture, file(name, content)), message);
+        QVERIFY(picture.isEmpty());
+    }
+
+    void rejectsMoreThan64Megapixels_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("bmp 10000 × 10000")
+            << "big.bmp" << bitmapHeader(10000, 10000) << "Bitmap image is not valid";
+        QTest::newRow("bmp 8193 × 8192")
+            << "edge.bmp" << bitmapHeader(8193, 8192) << "Bitmap image is not valid";
+        QByteArray bigGif = fixtures::gif(2, 2, {frame({1, 1, 1, 1})});
+        bigGif[6] = char(0x28); // screen 9000 × 9000
+        bigGif[7] = char(0x23);
+        bigGif[8] = char(0x28);
+        bigGif[9] = char(0x23);
+        QTest::newRow("gif 9000 × 9000") << "big.gif" << bigGif << "GIF image is not valid";
+        QImage red(16, 16, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QTest::newRow("jpeg 9000 × 9000")
+            << "big.jpg" << jpegOf(red, 9000, 9000) << jpegError(JERR_IMAGE_TOO_BIG);
+        QTest::newRow("wmf 30000 × 30000 at 10 per inch")
+            << "big.wmf" << fixtures::wmf(30000, 30000, {}, 10) << "Metafile is not valid";
+    }
+    void rejectsMoreThan64Megapixels() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        TPicture picture;
+        QCOMPARE(messageOf(picture, file(name, content)), message);
+    }
+
+    void unknownExtension_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("png") << "fname1.png"
+                             << "Unknown picture file extension (.png)";
+        QTest::newRow("PNG keeps its case") << "fname1.PNG"
+                                            << "Unknown picture file extension (.PNG)";
+        QTest::newRow("no extension") << "fname1"
+                                      << "Unknown picture file extension (.)";
+        QTest::newRow("query after jpg") << "top.jpg?v=2"
+                                         << "Unknown picture file extension (.jpg?v=2)";
+        QTest::newRow("last extension counts") << "a.jpg.txt"
+                                               << "Unknown picture file extension (.txt)";
+    }
+    void unknownExtension() {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        // The extension is refused before the file is looked at.
+        const std::string fileName = file(name, fixtures::written(sample(), "bmp"));
+        TPicture picture;
+        QCOMPARE(messageOf(picture, fileName), message);
+    }
+
+    void missingFileIsAnError() {
+        TPicture picture;
+        const QString message = messageOf(picture, bytesOf(dir_.filePath("absent.bmp")));
+        QVERIFY2(message.startsWith("Cannot open file \""), qPrintable(message));
+    }
+
+    void failedLoadKeepsThePicture() {
+        TPicture picture;
+        picture.LoadFromFile(file("keep.bmp", fixtures::written(sample(), "bmp")));
+        QSignalSpy changed(&picture, &TPicture::changed);
+        for (const char* name : {"bad.gif", "bad.jpg", "bad.wmf", "bad.png"})
+            QVERIFY(messageOf(picture, file(name, "garbage")) != "(no error)");
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(QString::fromStdString(picture.format()), QStringLiteral("bmp"));
+        QCOMPARE(picture.size(), QSize(4, 3));
+        QCOMPARE(rendered(picture).pixelColor(0, 0), QColor(Qt::green));
+    }
+
+    void bitmapIsOnlyForBitmaps() {
+        TPicture picture;
+        QVERIFY(picture.bitmap() == nullptr);
+        QImage red(16, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        picture.LoadFromFile(file("only.jpg", fixtures::written(red, "jpg")));
+        QVERIFY(picture.bitmap() == nullptr);
+        picture.LoadFromFile(file("only.bmp", fixtures::written(sample(), "bmp")));
+        QVERIFY(picture.bitmap() != nullptr);
+        QCOMPARE(picture.bitmap()->size(), QSize(4, 3));
+    }
+
+    void animatedGifChangesPerFrame() {
+        TPicture picture;
+        QSignalSpy changed(&picture, &TPicture::changed);
+        picture.LoadFromFile(file(
+            "anim.gif", fixtures::gif(2, 2, {frame({0, 1, 1, 1}, 0), frame({2, 2, 2, 0}, 0)})));
+        QCOMPARE(picture.size(), QSize(2, 2));
+        // Frames two hundredths of a second apart, looping: both show within
+        // a second, the transparent corner staying clear.
+        bool sawRed = false;
+        bool sawGreen = false;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const QImage image = rendered(picture);
+                sawRed = sawRed || image.pixelColor(1, 0) == QColor(Qt::red);
+                sawGreen = sawGreen || image.pixelColor(1, 0) == QColor(Qt::green);
+                return sawRed && sawGreen && image.pixelColor(0, 0).alpha() == 0;
+            }(),
+            5000);
+        QVERIFY(changed.count() >= 3);
+    }
+};
+
+QTEST_MAIN(TestPicture)
+#include "test_picture.moc"
