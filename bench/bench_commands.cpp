@@ -7,6 +7,7 @@
 //
 // prints one line: case, megabytes, milliseconds, peak resident MiB.
 
+#include "Application.h"
 #include "Communal.h"
 #include "Memory.h"
 #include "UnitMain.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -81,6 +83,11 @@ double timeNaive(const std::string& result) {
 int main(int argc, char* argv[]) {
     platform::KeepLargeAllocations();
     QApplication app(argc, argv);
+    // The window's promotion fill finds no server and changes no folder.
+    QTemporaryDir programDir;
+    platform::SetExeNameForTesting(
+        programDir.filePath(QStringLiteral("kalvor-base64")).toStdString());
+    communal::SetPromoBaseUrlForTesting("http://127.0.0.1:1/");
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s encode|decode|naive-encode|naive-decode <megabytes>\n",
                      argv[0]);

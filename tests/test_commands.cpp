@@ -1,6 +1,8 @@
+#include "Application.h"
 #include "Communal.h"
 #include "UnitMain.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using platform::CodePage;
@@ -16,7 +18,17 @@ QByteArray bytes(const std::string& s) {
 class TestCommands : public QObject {
     Q_OBJECT
 
+    QTemporaryDir programDir_;
+
 private slots:
+    // The window's promotion files go to a folder of the test's own, and
+    // the promotion server is one that does not answer.
+    void initTestCase() {
+        platform::SetExeNameForTesting(
+            programDir_.filePath(QStringLiteral("kalvor-base64")).toStdString());
+        communal::SetPromoBaseUrlForTesting("http://127.0.0.1:1/");
+    }
+
     void initialTextEncodesBothLineBreaks() {
         TfrmAd window;
         const std::string initial = window.Memo1->text();

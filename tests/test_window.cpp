@@ -1,15 +1,16 @@
 #include "Application.h"
+#include "Communal.h"
 #include "Forms.h"
 #include "UnitMain.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QTemporaryDir>
-#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 using platform::Application;
 
@@ -57,7 +58,16 @@ bool isCovered(QWidget* widget, QWidget* clientArea) {
 class TestWindow : public QObject {
     Q_OBJECT
 
+    // The program folder, where the window keeps its promotion files.
+    QTemporaryDir programDir_;
+
 private slots:
+    void initTestCase() {
+        platform::SetExeNameForTesting(
+            programDir_.filePath(QStringLiteral("kalvor-base64")).toStdString());
+        communal::SetPromoBaseUrlForTesting("http://127.0.0.1:1/");
+    }
+
     void membersAndTexts() {
         TfrmAd window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Kalvor base64 加密解密"));
@@ -162,8 +172,6 @@ private slots:
     }
 
     void fourTabsAndEnterOpenTheProgramFolder() {
-        QTemporaryDir folder;
-        platform::SetExeNameForTesting(folder.filePath(QStringLiteral("kalvor-base64")).toStdString());
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
 
@@ -174,10 +182,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), window.btn1);
         QTest::keyClick(window.btn1, Qt::Key_Return);
-        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(folder.path() + u'/')});
-
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(programDir_.path() + u'/')});
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        platform::SetExeNameForTesting({});
     }
 
     void enterAndSpaceRunTheFocusedCommand_data() {

@@ -7,5 +7,6 @@
 #include "Download.h"
 #include "Folders.h"
 #include "OpenFolder.h"
+#include "Promo.h"
 #include "Scrambler.h"
 #include "Settings.h"

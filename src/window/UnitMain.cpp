@@ -126,7 +126,18 @@ void TfrmAd::FormCreate(QObject* /*Sender*/) {
     img2->show();
 }
 
-void TfrmAd::FormShow(QObject* /*Sender*/) {}
+int PromoShowCount = 0;
+
+void TfrmAd::FormShow(QObject* /*Sender*/) {
+    // The settings file is fetched at every showing; a failed download
+    // leaves the one of an earlier run to read.
+    communal::FetchPromoSettings(FPromoId);
+    if (PromoShowCount >= 1)
+        return;
+    communal::LoadPromoImage(img1, "fname1", FPromoId);
+    communal::LoadPromoImage(img2, "fname2", FPromoId);
+    ++PromoShowCount;
+}
 
 void TfrmAd::bsSkinButton1Click(QObject* /*Sender*/) {
     Memo2->setText(communal::Base64Encode(Memo1->text()));
@@ -136,4 +147,6 @@ void TfrmAd::bsSkinButton2Click(QObject* /*Sender*/) {
     Memo2->setText(communal::Base64Decode(Memo1->text()));
 }
 
-void TfrmAd::btn1Click(QObject* /*Sender*/) { communal::OpenFolder(communal::GetAppPath()); }
+void TfrmAd::btn1Click(QObject* /*Sender*/) {
+    communal::OpenFolder(communal::GetAppPath());
+}

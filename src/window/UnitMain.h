@@ -60,6 +60,9 @@ private:
     std::string FPromoId;
 };
 
+// How often the window has filled its promotion slots; they are filled once.
+extern int PromoShowCount;
+
 // The window's caption and the application title on the taskbar.
 inline constexpr char16_t WindowCaption[] = u"Kalvor Base64 加密解密器";
 inline constexpr char16_t ApplicationTitle[] = u"Kalvor base64 加密解密";

@@ -1,0 +1,110 @@
+#include "Promo.h"
+
+#include "AlignedLayout.h"
+#include "Download.h"
+#include "FileExt.h"
+#include "Folders.h"
+#include "Settings.h"
+
+#include <filesystem>
+#include <system_error>
+
+#ifndef KALVOR_PROMO_BASE_URL
+#define KALVOR_PROMO_BASE_URL "http://127.0.0.1:8064/"
+#endif
+
+namespace communal {
+namespace {
+
+constexpr int FilledSlotHeight = 48;
+constexpr std::uint8_t ReadMode = 0;
+
+std::string& baseUrlOverride() {
+    static std::string address;
+    return address;
+}
+
+std::string settingsFile() {
+    return GetAppPath() + std::string(PromoSettingsFileName);
+}
+
+std::string readSetting(std::string_view section, std::string_view ident) {
+    std::string value;
+    AccessSetting(settingsFile(), ReadMode, section, ident, "", value);
+    return value;
+}
+
+bool fileExists(const std::string& fileName) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(fileName), error);
+}
+
+// The slot keeps its alignment; an aligned slot's height is its layout's.
+void setSlotHeight(platform::TbsSkinLinkImage* image, int height) {
+    if (auto* layout = platform::AlignedLayout::of(image))
+        layout->setHeight(image, height);
+    else
+        image->resize(image->width(), height);
+}
+
+void showKeptPicture(platform::TbsSkinLinkImage* image, const std::string& fileName,
+                     std::string link) {
+    image->Picture().LoadFromFile(fileName);
+    image->setAutoSize(false);
+    image->setURL(std::move(link));
+}
+
+void drawPlaceholder(platform::TbsSkinLinkImage* image) {
+    platform::TCanvas& canvas = image->Canvas();
+    canvas.Pen.Color = QColor(255, 0, 0);
+    canvas.Rectangle(0, 0, 10, 10);
+    canvas.TextOut(0, 0, QStringLiteral("点击领取神秘大奖！"));
+    image->setURL(PromoBaseUrl());
+}
+
+} // namespace
+
+std::string PromoBaseUrl() {
+    return baseUrlOverride().empty() ? std::string(KALVOR_PROMO_BASE_URL) : baseUrlOverride();
+}
+
+void SetPromoBaseUrlForTesting(std::string address) {
+    baseUrlOverride() = std::move(address);
+}
+
+bool IsPlainFileExtension(std::string_view extension) {
+    for (char c : extension) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return false;
+        if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+bool FetchPromoSettings(std::string_view Id) {
+    const std::string address = PromoBaseUrl() + std::string(Id) + ".rar";
+    return DownloadFile(address, settingsFile());
+}
+
+void LoadPromoImage(platform::TbsSkinLinkImage* Image, std::string_view Slot, std::string_view Id) {
+    setSlotHeight(Image, FilledSlotHeight);
+    const std::string address = readSetting(std::string(Id) + "path", Slot);
+    std::string link = readSetting(std::string(Id) + "link", Slot);
+
+    // The address comes from the network: a name that would leave the
+    // program folder, or that Windows could not store, is never used.
+    const std::string extension = platform::ExtractFileExt(address);
+    if (!IsPlainFileExtension(extension)) {
+        drawPlaceholder(Image);
+        return;
+    }
+    const std::string kept = GetAppPath() + std::string(Slot) + extension;
+    if (DownloadFile(address, kept) || fileExists(kept))
+        showKeptPicture(Image, kept, std::move(link));
+    else
+        drawPlaceholder(Image);
+}
+
+} // namespace communal

@@ -1,0 +1,347 @@
+// The promotion slots end to end: the real window offscreen, a promotion
+// server on a random loopback port, and a temporary program folder.
+
+#include "Application.h"
+#include "Communal.h"
+#include "PictureFixtures.h"
+#include "UnitMain.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <httplib.h>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+std::string bytes(const QString& text) {
+    return platform::CodePage::system().fromUnicode(text);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray jpegPicture() {
+    QImage image(201, 43, QImage::Format_RGB32);
+    image.fill(QColor(80, 143, 208));
+    return fixtures::written(image, "JPEG");
+}
+
+QByteArray animatedGif() {
+    std::vector<int> first(30 * 20, 1), second(30 * 20, 2);
+    first[0] = 0;
+    return fixtures::gif(30, 20, {{first, 0, 5}, {second, 0, 5}});
+}
+
+// The promotion server: files by path, and a record of what was asked for.
+class PromoServer {
+public:
+    PromoServer() {
+        server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(request.path);
+            const auto file = files_.find(request.path);
+            if (file == files_.end()) {
+                response.status = 404;
+                return;
+            }
+            response.set_content(file->second, "application/octet-stream");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~PromoServer() {
+        server_.stop();
+        thread_.join();
+    }
+
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+    void put(const std::string& path, const QByteArray& content) {
+        std::lock_guard lock(mutex_);
+        files_[path] = content.toStdString();
+    }
+    int requestsFor(const std::string& path) {
+        std::lock_guard lock(mutex_);
+        return int(std::count(requests_.begin(), requests_.end(), path));
+    }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    std::mutex mutex_;
+    std::map<std::string, std::string> files_;
+    std::vector<std::string> requests_;
+};
+
+// A settings file in the stored form, built as the publisher builds it.
+class SettingsFile {
+public:
+    void set(const std::string& section, const std::string& ident, const std::string& value) {
+        std::string unused;
+        communal::AccessSetting(path(), 1, section, ident, value, unused);
+    }
+    QByteArray content() const { return readFile(QString::fromStdString(path())); }
+
+private:
+    std::string path() const { return dir_.filePath(QStringLiteral("kv64.rar")).toStdString(); }
+    QTemporaryDir dir_;
+};
+
+// Receives what the program hands to the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+// Closes the error box when it appears and keeps its text.
+struct ErrorBoxWatcher {
+    QString text;
+    bool seen = false;
+    QTimer timer;
+    ErrorBoxWatcher() {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                seen = true;
+                box->accept();
+            }
+        });
+        timer.start();
+    }
+};
+
+constexpr char Offline[] = "http://127.0.0.1:1/";
+
+} // namespace
+
+class TestPromo : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir programDir_;
+
+    QString inProgram(const char* name) const {
+        return programDir_.filePath(QString::fromUtf8(name));
+    }
+
+    // The server's settings file: top and side pictures and links.
+    void publish(PromoServer& server, SettingsFile& settings, const std::string& topPicture,
+                 const std::string& sidePicture) {
+        settings.set("kv64path", "fname1", server.baseUrl() + topPicture);
+        settings.set("kv64path", "fname2", server.baseUrl() + sidePicture);
+        settings.set("kv64link", "fname1", "http://promo.example/top");
+        settings.set("kv64link", "fname2", "https://promo.example/side");
+        server.put("/kv64.rar", settings.content());
+    }
+
+private slots:
+    void init() {
+        QVERIFY(programDir_.isValid());
+        QDir(programDir_.path()).removeRecursively();
+        QDir().mkpath(programDir_.path());
+        platform::SetExeNameForTesting(bytes(inProgram("kalvor-base64")));
+        communal::SetPromoBaseUrlForTesting(Offline);
+        PromoShowCount = 0;
+    }
+    void cleanup() {
+        platform::SetExeNameForTesting({});
+        communal::SetPromoBaseUrlForTesting({});
+    }
+
+    void firstRunOfflineShowsBothPlaceholders() {
+        TfrmAd window;
+        window.show();
+        QCOMPARE(PromoShowCount, 1);
+        for (platform::TbsSkinLinkImage* slot : {window.img1, window.img2}) {
+            QCOMPARE(slot->URL(), std::string(Offline));
+            QCOMPARE(slot->Picture().format(), std::string("bmp"));
+        }
+        // The side slot is as wide as its panel's inner area and 48 high;
+        // the top slot keeps the top strip's inner height.
+        QCOMPARE(window.img2->Picture().size(), QSize(157, 48));
+        QCOMPARE(window.img2->geometry(), QRect(2, 369 - 2 - 48, 157, 48));
+        QCOMPARE(window.img1->Picture().size(), QSize(201, 43));
+        QCOMPARE(QDir(programDir_.path()).entryList(QDir::Files), QStringList{});
+
+        // The placeholder links to the promotion server.
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+        QTest::mouseClick(window.img2, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl(QString::fromLatin1(Offline))});
+    }
+
+    void runWithTheServerThenWithout() {
+        PromoServer server;
+        SettingsFile settings;
+        server.put("/top.jpg", jpegPicture());
+        server.put("/side.gif", animatedGif());
+        publish(server, settings, "top.jpg", "side.gif");
+        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        {
+            TfrmAd window;
+            window.show();
+            QCOMPARE(readFile(inProgram("SetConfig.ini")), settings.content());
+            QCOMPARE(readFile(inProgram("fname1.jpg")), jpegPicture());
+            QCOMPARE(readFile(inProgram("fname2.gif")), animatedGif());
+            QCOMPARE(window.img1->Picture().format(), std::string("jpg"));
+            QCOMPARE(window.img2->Picture().format(), std::string("gif"));
+            QCOMPARE(window.img1->URL(), std::string("http://promo.example/top"));
+            QCOMPARE(window.img2->URL(), std::string("https://promo.example/side"));
+            QVERIFY(!window.img1->AutoSize());
+            QCOMPARE(window.img2->height(), 48);
+        }
+
+        // The next run has no network: kept pictures, kept links.
+        communal::SetPromoBaseUrlForTesting(Offline);
+        PromoShowCount = 0;
+        TfrmAd window;
+        window.show();
+        QCOMPARE(window.img1->Picture().format(), std::string("jpg"));
+        QCOMPARE(window.img2->Picture().format(), std::string("gif"));
+        QCOMPARE(window.img1->URL(), std::string("http://promo.example/top"));
+        QCOMPARE(window.img2->URL(), std::string("https://promo.example/side"));
+    }
+
+    void pictureOfAnUnknownFormatIsReportedAndLeavesBothSlots() {
+        PromoServer server;
+        SettingsFile settings;
+        QImage png(20, 20, QImage::Format_RGB32);
+        png.fill(Qt::white);
+        server.put("/top.png", fixtures::written(png, "PNG"));
+        server.put("/side.gif", animatedGif());
+        publish(server, settings, "top.png", "side.gif");
+        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+
+        ErrorBoxWatcher errorBox;
+        TfrmAd window;
+        window.show();
+        QVERIFY(errorBox.seen);
+        QCOMPARE(errorBox.text, QStringLiteral("Unknown picture file extension (.png)"));
+        QVERIFY(window.isVisible());
+        QVERIFY(window.img1->Picture().isEmpty());
+        QVERIFY(window.img1->URL().empty());
+        QCOMPARE(window.img1->height(), 43);
+        // The side slot was never reached.
+        QVERIFY(window.img2->Picture().isEmpty());
+        QVERIFY(window.img2->URL().empty());
+        QCOMPARE(window.img2->height(), 113);
+        QCOMPARE(server.requestsFor("/side.gif"), 0);
+        QCOMPARE(PromoShowCount, 0);
+        QVERIFY(QFile::exists(inProgram("fname1.png")));
+    }
+
+    void slotCases_data() {
+        QTest::addColumn<QString>("topPicture"); // path on the server, or an address
+        QTest::addColumn<bool>("withLink");
+        QTest::addColumn<QString>("keptFile"); // empty: no picture kept
+        QTest::addColumn<bool>("placeholder");
+        QTest::newRow("upper-case extension") << "top.JPG" << true << "fname1.JPG" << false;
+        QTest::newRow("query after the extension") << "top.jpg?v=2" << true << QString() << true;
+        QTest::newRow("last part without a dot")
+            << "http://promo.example.com/pictures/top" << true << QString() << true;
+        QTest::newRow("no entries") << QString() << false << QString() << true;
+        QTest::newRow("picture without link") << "top.jpg" << false << "fname1.jpg" << false;
+    }
+    void slotCases() {
+        QFETCH(QString, topPicture);
+        QFETCH(bool, withLink);
+        QFETCH(QString, keptFile);
+        QFETCH(bool, placeholder);
+        PromoServer server;
+        SettingsFile settings;
+        server.put("/top.JPG", jpegPicture());
+        server.put("/top.jpg", jpegPicture());
+        settings.set("other", "x", "y");
+        if (!topPicture.isEmpty()) {
+            const std::string address = topPicture.startsWith(u"http")
+                                            ? topPicture.toStdString()
+                                            : server.baseUrl() + topPicture.toStdString();
+            settings.set("kv64path", "fname1", address);
+        }
+        if (withLink)
+            settings.set("kv64link", "fname1", "http://promo.example/top");
+        server.put("/kv64.rar", settings.content());
+        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+
+        TfrmAd window;
+        window.show();
+        if (placeholder) {
+            QCOMPARE(window.img1->Picture().format(), std::string("bmp"));
+            QCOMPARE(window.img1->URL(), server.baseUrl());
+        } else {
+            QCOMPARE(window.img1->Picture().format(), std::string("jpg"));
+            QCOMPARE(window.img1->URL(), std::string(withLink ? "http://promo.example/top" : ""));
+        }
+        // Only what the slots keep, and the settings file, are left.
+        QStringList expected{QStringLiteral("SetConfig.ini")};
+        if (!keptFile.isEmpty())
+            expected.append(keptFile);
+        QStringList files =
+            QDir(programDir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        files.sort();
+        expected.sort();
+        QCOMPARE(files, expected);
+    }
+
+    void secondShowingFetchesTheSettingsAgainButKeepsTheSlots() {
+        PromoServer server;
+        SettingsFile settings;
+        server.put("/top.jpg", jpegPicture());
+        server.put("/side.gif", animatedGif());
+        publish(server, settings, "top.jpg", "side.gif");
+        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+
+        TfrmAd window;
+        window.show();
+        settings.set("kv64link", "fname1", "http://promo.example/changed");
+        server.put("/kv64.rar", settings.content());
+        window.hide();
+        window.show();
+        QCOMPARE(server.requestsFor("/kv64.rar"), 2);
+        QCOMPARE(server.requestsFor("/top.jpg"), 1);
+        QCOMPARE(readFile(inProgram("SetConfig.ini")), settings.content());
+        QCOMPARE(window.img1->URL(), std::string("http://promo.example/top"));
+        QCOMPARE(PromoShowCount, 1);
+    }
+
+    void linksOtherThanWebAddressesAreNeverOpened() {
+        PromoServer server;
+        SettingsFile settings;
+        server.put("/top.jpg", jpegPicture());
+        settings.set("kv64path", "fname1", server.baseUrl() + "top.jpg");
+        settings.set("kv64link", "fname1", "file:///etc/passwd");
+        server.put("/kv64.rar", settings.content());
+        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+
+        TfrmAd window;
+        window.show();
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        QTest::mouseClick(window.img1, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY(catcher.opened.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPromo)
+#include "test_promo.moc"
