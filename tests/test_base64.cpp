@@ -1,4 +1,5 @@
 #include "Communal.h"
+#include "TestSupport.h"
 
 #include <QTest>
 #include <random>
@@ -6,16 +7,8 @@
 using communal::Base64Decode;
 using communal::Base64Encode;
 
-namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-std::string str(const QByteArray& b) {
-    return std::string(b.constData(), std::size_t(b.size()));
-}
-
-} // namespace
+using testsupport::bytes;
+using testsupport::str;
 
 class TestBase64 : public QObject {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "Communal.h"
+#include "TestSupport.h"
 #include "UnitMain.h"
 
 #include <QTemporaryDir>
@@ -7,28 +8,15 @@
 
 using platform::CodePage;
 
-namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
-} // namespace
+using testsupport::bytes;
 
 class TestCommands : public QObject {
     Q_OBJECT
 
-    QTemporaryDir programDir_;
+    // The window's promotion files go to a folder of the test's own.
+    testsupport::TemporaryProgramFolder programFolder_;
 
 private slots:
-    // The window's promotion files go to a folder of the test's own, and
-    // the promotion server is one that does not answer.
-    void initTestCase() {
-        platform::SetExeNameForTesting(
-            programDir_.filePath(QStringLiteral("kalvor-base64")).toStdString());
-        communal::SetPromoBaseUrlForTesting("http://127.0.0.1:1/");
-    }
-
     void initialTextEncodesBothLineBreaks() {
         TfrmAd window;
         const std::string initial = window.Memo1->text();

@@ -1,5 +1,6 @@
 #include "CodePage.h"
 #include "Communal.h"
+#include "TestSupport.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -164,15 +165,6 @@ private:
 
 } // namespace
 
-// Takes the addresses that the desktop would be asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void openUrl(const QUrl& url) { urls << url; }
-};
-
 class TestDownload : public QObject {
     Q_OBJECT
 
@@ -318,12 +310,10 @@ private slots:
     }
 
     void openFolderShowsThatFolder() {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler("file", &catcher, "openUrl");
+        testsupport::UrlCatcher catcher;
         const QString folder = dir->filePath(QStringLiteral("程序 目录/"));
         communal::OpenFolder(bytesOf(folder));
-        QDesktopServices::unsetUrlHandler("file");
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(folder)});
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(folder)});
     }
 };
 

@@ -1,5 +1,6 @@
 #include "Exception.h"
 #include "IniFile.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,36 +14,14 @@
 
 using platform::TIniFile;
 
+using testsupport::bytes;
+using testsupport::entriesOf;
+using testsupport::local;
+using testsupport::readFile;
+using testsupport::str;
+using testsupport::writeFile;
+
 namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-std::string str(const QByteArray& b) {
-    return std::string(b.constData(), std::size_t(b.size()));
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<no file>";
-    return file.readAll();
-}
-
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
-
-std::string local(const QString& path) {
-    return str(QFile::encodeName(path));
-}
 
 const QByteArray Default = "<default>";
 

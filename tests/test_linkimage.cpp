@@ -2,6 +2,7 @@
 #include "Exception.h"
 #include "LinkImage.h"
 #include "PictureFixtures.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -10,30 +11,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <optional>
 
 using platform::TbsSkinLinkImage;
-
-// Stands in for the desktop: records each address it is asked to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QStringList opened;
-    QStringList* log = nullptr;
-
-public slots:
-    void open(const QUrl& url) {
-        opened << url.toString();
-        if (log)
-            *log << QStringLiteral("open");
-    }
-};
 
 class TestLinkImage : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    UrlCatcher catcher_;
+    // Stands in for the desktop for every scheme a link could name.
+    std::optional<testsupport::UrlCatcher> catcher_;
 
     std::string file(const QString& name, const QByteArray& content) {
         const QString path = dir_.filePath(name);
@@ -60,18 +47,8 @@ class TestLinkImage : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        for (const char* scheme : {"http", "https", "file", "javascript"})
-            QDesktopServices::setUrlHandler(scheme, &catcher_, "open");
-    }
-    void cleanupTestCase() {
-        for (const char* scheme : {"http", "https", "file", "javascript"})
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
-    void init() {
-        catcher_.opened.clear();
-        catcher_.log = nullptr;
-    }
+    void init() { catcher_.emplace(QStringList{"http", "https", "file", "javascript"}); }
+    void cleanup() { catcher_.reset(); }
 
     void handCursorAndNoLink() {
         TbsSkinLinkImage image;
@@ -231,9 +208,10 @@ private slots:
         QSignalSpy clicked(&image, &TbsSkinLinkImage::clicked);
         QTest::mouseClick(&image, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(clicked.count(), 1);
-        QCOMPARE(catcher_.opened.size(), opens ? 1 : 0);
+        QCOMPARE(catcher_->opened.size(), opens ? 1 : 0);
         if (opens)
-            QCOMPARE(catcher_.opened.front().toLower(), QString::fromLatin1(url).toLower());
+            QCOMPARE(catcher_->opened.front().toString().toLower(),
+                     QString::fromLatin1(url).toLower());
     }
 
     void clickedRunsBeforeTheLinkOpens() {
@@ -241,7 +219,7 @@ private slots:
         image.resize(50, 50);
         image.setURL("http://example.com/");
         QStringList log;
-        catcher_.log = &log;
+        catcher_->onOpen = [&log](const QUrl&) { log << QStringLiteral("open"); };
         connect(&image, &TbsSkinLinkImage::clicked, [&log] { log << QStringLiteral("clicked"); });
         QTest::mouseClick(&image, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(log, QStringList({"clicked", "open"}));
@@ -256,7 +234,7 @@ private slots:
         QTest::mousePress(&image, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseRelease(&image, Qt::LeftButton, {}, QPoint(80, 5));
         QCOMPARE(clicked.count(), 0);
-        QVERIFY(catcher_.opened.isEmpty());
+        QVERIFY(catcher_->opened.isEmpty());
     }
 
     void deletedInItsClickHandlerOpensNothing() {
@@ -265,7 +243,7 @@ private slots:
         image->setURL("http://example.com/");
         connect(image, &TbsSkinLinkImage::clicked, image, [image] { delete image; });
         QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(catcher_.opened.isEmpty());
+        QVERIFY(catcher_->opened.isEmpty());
     }
 
     void animatedGifRepaintsTheSlot() {

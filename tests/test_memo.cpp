@@ -1,4 +1,5 @@
 #include "Memo.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,14 +9,10 @@
 using platform::CodePage;
 using platform::TMemo;
 
-namespace {
+using testsupport::bytes;
+using testsupport::str;
 
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-std::string str(const QByteArray& b) {
-    return std::string(b.constData(), std::size_t(b.size()));
-}
+namespace {
 
 // A box with a known code page, shown at a size like the window's.
 struct Box {

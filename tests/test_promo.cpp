@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "Communal.h"
 #include "PictureFixtures.h"
+#include "TestSupport.h"
 #include "UnitMain.h"
 
 #include <QApplication>
@@ -18,18 +19,13 @@
 #include <httplib.h>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
+using testsupport::readFile;
+using testsupport::UrlCatcher;
+
 namespace {
-
-std::string bytes(const QString& text) {
-    return platform::CodePage::system().fromUnicode(text);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray jpegPicture() {
     QImage image(201, 43, QImage::Format_RGB32);
@@ -101,17 +97,6 @@ private:
     QTemporaryDir dir_;
 };
 
-// Receives what the program hands to the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
-
 // Closes the error box when it appears and keeps its text.
 struct ErrorBoxWatcher {
     QString text;
@@ -130,17 +115,23 @@ struct ErrorBoxWatcher {
     }
 };
 
-constexpr char Offline[] = "http://127.0.0.1:1/";
+constexpr const char* Offline = testsupport::TemporaryProgramFolder::OfflineServer;
 
 } // namespace
 
 class TestPromo : public QObject {
     Q_OBJECT
 
-    QTemporaryDir programDir_;
+    // A fresh program folder for each test: every run starts with nothing kept.
+    std::optional<testsupport::TemporaryProgramFolder> programFolder_;
 
     QString inProgram(const char* name) const {
-        return programDir_.filePath(QString::fromUtf8(name));
+        return programFolder_->filePath(QString::fromUtf8(name));
+    }
+    QStringList programFiles() const {
+        QStringList files = testsupport::entriesOf(programFolder_->path());
+        files.sort();
+        return files;
     }
 
     // The server's settings file: top and side pictures and links.
@@ -155,17 +146,10 @@ class TestPromo : public QObject {
 
 private slots:
     void init() {
-        QVERIFY(programDir_.isValid());
-        QDir(programDir_.path()).removeRecursively();
-        QDir().mkpath(programDir_.path());
-        platform::SetExeNameForTesting(bytes(inProgram("kalvor-base64")));
-        communal::SetPromoBaseUrlForTesting(Offline);
+        programFolder_.emplace();
         PromoShowCount = 0;
     }
-    void cleanup() {
-        platform::SetExeNameForTesting({});
-        communal::SetPromoBaseUrlForTesting({});
-    }
+    void cleanup() { programFolder_.reset(); }
 
     void firstRunOfflineShowsBothPlaceholders() {
         TfrmAd window;
@@ -180,13 +164,11 @@ private slots:
         QCOMPARE(window.img2->Picture().size(), QSize(157, 48));
         QCOMPARE(window.img2->geometry(), QRect(2, 369 - 2 - 48, 157, 48));
         QCOMPARE(window.img1->Picture().size(), QSize(201, 43));
-        QCOMPARE(QDir(programDir_.path()).entryList(QDir::Files), QStringList{});
+        QCOMPARE(programFiles(), QStringList{});
 
         // The placeholder links to the promotion server.
         UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
         QTest::mouseClick(window.img2, Qt::LeftButton);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QCOMPARE(catcher.opened, QList<QUrl>{QUrl(QString::fromLatin1(Offline))});
     }
 
@@ -296,11 +278,8 @@ private slots:
         QStringList expected{QStringLiteral("SetConfig.ini")};
         if (!keptFile.isEmpty())
             expected.append(keptFile);
-        QStringList files =
-            QDir(programDir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-        files.sort();
         expected.sort();
-        QCOMPARE(files, expected);
+        QCOMPARE(programFiles(), expected);
     }
 
     void secondShowingFetchesTheSettingsAgainButKeepsTheSlots() {
@@ -336,9 +315,7 @@ private slots:
         TfrmAd window;
         window.show();
         UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         QTest::mouseClick(window.img1, Qt::LeftButton);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QVERIFY(catcher.opened.isEmpty());
     }
 };

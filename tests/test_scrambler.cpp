@@ -1,4 +1,5 @@
 #include "Communal.h"
+#include "TestSupport.h"
 
 #include <QTest>
 #include <random>
@@ -8,14 +9,10 @@ using communal::EncryptSetting;
 using communal::HexTextToStr;
 using communal::StrToHexText;
 
-namespace {
+using testsupport::bytes;
+using testsupport::str;
 
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-std::string str(const QByteArray& b) {
-    return std::string(b.constData(), std::size_t(b.size()));
-}
+namespace {
 
 // The key byte that a byte appended to prefix meets, found from outside by
 // scrambling two probe bytes: the stored byte is probe XOR h, or the probe

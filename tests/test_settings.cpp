@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "Communal.h"
 #include "Exception.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,30 +11,13 @@
 
 using communal::AccessSetting;
 
+using testsupport::bytes;
+using testsupport::local;
+using testsupport::readFile;
+using testsupport::str;
+using testsupport::writeFile;
+
 namespace {
-
-QByteArray bytes(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-std::string str(const QByteArray& b) {
-    return std::string(b.constData(), std::size_t(b.size()));
-}
-std::string local(const QString& path) {
-    return str(QFile::encodeName(path));
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<no file>";
-    return file.readAll();
-}
 
 // The text right of "=" on the line of an entry, or "<no entry>".
 QByteArray storedText(const QString& path, const QByteArray& ident) {

@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "Communal.h"
 #include "Forms.h"
+#include "TestSupport.h"
 #include "UnitMain.h"
 
 #include <QApplication>
@@ -15,17 +16,6 @@
 using platform::Application;
 
 namespace {
-
-// Receives what the program hands to the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 QRect geometryOf(TfrmAd& window, const char* name) {
     auto* widget = window.findChild<QWidget*>(QString::fromLatin1(name));
@@ -59,15 +49,9 @@ class TestWindow : public QObject {
     Q_OBJECT
 
     // The program folder, where the window keeps its promotion files.
-    QTemporaryDir programDir_;
+    testsupport::TemporaryProgramFolder programFolder_;
 
 private slots:
-    void initTestCase() {
-        platform::SetExeNameForTesting(
-            programDir_.filePath(QStringLiteral("kalvor-base64")).toStdString());
-        communal::SetPromoBaseUrlForTesting("http://127.0.0.1:1/");
-    }
-
     void membersAndTexts() {
         TfrmAd window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Kalvor base64 加密解密"));
@@ -172,8 +156,7 @@ private slots:
     }
 
     void fourTabsAndEnterOpenTheProgramFolder() {
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        testsupport::UrlCatcher catcher;
 
         TfrmAd window;
         window.show();
@@ -182,8 +165,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), window.btn1);
         QTest::keyClick(window.btn1, Qt::Key_Return);
-        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(programDir_.path() + u'/')});
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(programFolder_.path() + u'/')});
     }
 
     void enterAndSpaceRunTheFocusedCommand_data() {

@@ -1,5 +1,7 @@
 #include "Memory.h"
 
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
