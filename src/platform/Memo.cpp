@@ -110,11 +110,11 @@ std::string TMemo::text() const {
 }
 
 void TMemo::setText(std::string_view bytes) {
-    if (const auto zero = bytes.find('\0'); zero != std::string_view::npos)
-        bytes = bytes.substr(0, zero);
-    if (text() == bytes)
+    const auto zero = bytes.find('\0');
+    if (zero == std::string_view::npos && text() == bytes)
         return;
-    setPlainText(toDocumentText(codePage_.toUnicode(bytes), Breaks::CrLfOnly));
+    const std::string_view shown = bytes.substr(0, zero);
+    setPlainText(toDocumentText(codePage_.toUnicode(shown), Breaks::CrLfOnly));
 }
 
 void TMemo::insertFromMimeData(const QMimeData* source) {

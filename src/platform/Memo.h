@@ -28,7 +28,9 @@ public:
 
     // Takes the bytes up to the first zero byte. Only a CR LF pair is a line
     // break; a lone CR or LF stays a character of its line. A box that
-    // already holds exactly these bytes is left untouched.
+    // already holds exactly these bytes is left untouched (caret, selection
+    // and scroll stay); bytes with a zero never are what the box holds, so
+    // they are set again every time.
     void setText(std::string_view bytes);
 
     // The system code page unless set otherwise.
