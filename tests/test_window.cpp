@@ -55,6 +55,11 @@ private slots:
     void membersAndTexts() {
         TfrmAd window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Kalvor base64 加密解密"));
+        QCOMPARE(window.bsfrm->caption(), QStringLiteral("Kalvor Base64 加密解密器"));
+        QVERIFY(!window.bsfrm->showIcon());
+        const QImage icon = window.windowIcon().pixmap(QSize(128, 128)).toImage();
+        QCOMPARE(icon.size(), QSize(128, 128));
+        QVERIFY(icon.hasAlphaChannel());
         QCOMPARE(window.bsSkinButton1->text(), QStringLiteral("加密"));
         QCOMPARE(window.bsSkinButton2->text(), QStringLiteral("解密"));
         QCOMPARE(window.btn1->text(), QStringLiteral("打开目录"));

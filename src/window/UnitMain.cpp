@@ -3,6 +3,7 @@
 #include "Communal.h"
 #include "Forms.h"
 
+#include <QIcon>
 #include <QShowEvent>
 
 using platform::AlignedLayout;
@@ -33,6 +34,8 @@ void TfrmAd::buildLayout() {
     bsfrm = new platform::TbsBusinessSkinForm(this);
     bsfrm->setCaption(QString::fromUtf16(WindowCaption));
     setWindowTitle(QString::fromUtf16(ApplicationTitle));
+    // The taskbar's and the notification area's icon; the caption shows none.
+    setWindowIcon(QIcon(QStringLiteral(":/icon/kalvor-base64.png")));
     QWidget* client = bsfrm->clientArea();
     auto* window = new AlignedLayout(client);
 

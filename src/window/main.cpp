@@ -11,7 +11,6 @@ int main(int argc, char* argv[]) {
     platform::Application().setTitle(QString::fromUtf16(ApplicationTitle));
     // The taskbar shows the title alone, with no program name appended.
     QApplication::setApplicationDisplayName(platform::Application().Title());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/kalvor-base64.png")));
 
     TfrmAd frmAd;
     frmAd.show();
