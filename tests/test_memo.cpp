@@ -121,6 +121,19 @@ private slots:
         QVERIFY(box.memo.document()->blockCount() > 4);
     }
 
+    // A long line leaves the box whole: no soft break reaches the clipboard.
+    void copyGivesTheLinesAsTheyAre() {
+        Box box;
+        std::string line(3 * TMemo::ChunkChars + 5, 'Q');
+        line[TMemo::ChunkChars] = '\r'; // a lone CR inside the line
+        box.memo.setText(line + "\r\nnext");
+        box.memo.selectAll();
+        box.memo.copy();
+        QString expected =
+            QString::fromLatin1(line.data(), qsizetype(line.size())) + QStringLiteral("\nnext");
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+    }
+
     void settingTheSameTextLeavesTheBoxUntouched() {
         Box box;
         box.memo.setText("first line\r\nsecond line");

@@ -56,15 +56,16 @@ QString toDocumentText(QStringView text, Breaks breaks) {
     return out;
 }
 
-// The box's text from the document's raw text: block separators become
-// CR LF unless a soft break precedes them; the characters for lone CR and LF
-// become those bytes again.
-QString fromDocumentText(QStringView raw) {
+// The box's text from the document's raw text: block separators become the
+// line break (CR LF in the box's own text, LF on the clipboard) unless a soft
+// break precedes them; the characters for lone CR and LF become those bytes
+// again.
+QString fromDocumentText(QStringView raw, QStringView lineBreak) {
     const qsizetype n = raw.size();
     qsizetype separators = 0;
     for (QChar c : raw)
         separators += c == BlockSeparator;
-    QString out(n + separators, Qt::Uninitialized);
+    QString out(n + separators * (lineBreak.size() - 1), Qt::Uninitialized);
     const QChar* in = raw.data();
     QChar* o = out.data();
     for (qsizetype i = 0; i < n; ++i) {
@@ -75,8 +76,8 @@ QString fromDocumentText(QStringView raw) {
                 ++i;
             break;
         case QChar::ParagraphSeparator:
-            *o++ = u'\r';
-            *o++ = u'\n';
+            for (QChar b : lineBreak)
+                *o++ = b;
             break;
         case TMemo::LoneCr:
             *o++ = u'\r';
@@ -106,7 +107,7 @@ TMemo::TMemo(QWidget* parent)
 }
 
 std::string TMemo::text() const {
-    return codePage_.fromUnicode(fromDocumentText(document()->toRawText()));
+    return codePage_.fromUnicode(fromDocumentText(document()->toRawText(), u"\r\n"));
 }
 
 void TMemo::setText(std::string_view bytes) {
@@ -115,6 +116,12 @@ void TMemo::setText(std::string_view bytes) {
         return;
     const std::string_view shown = bytes.substr(0, zero);
     setPlainText(toDocumentText(codePage_.toUnicode(shown), Breaks::CrLfOnly));
+}
+
+QMimeData* TMemo::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    data->setText(fromDocumentText(textCursor().selectedText(), u"\n"));
+    return data;
 }
 
 void TMemo::insertFromMimeData(const QMimeData* source) {

@@ -47,7 +47,9 @@ public:
     static constexpr char16_t SoftBreak = 0x2060;
 
 protected:
-    // Pasted and dropped text goes in in blocks as well.
+    // Copied and dragged text leaves without the soft breaks; pasted and
+    // dropped text goes in in blocks as well.
+    QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
