@@ -144,6 +144,14 @@ class TestPromo : public QObject {
         server.put("/kv64.rar", settings.content());
     }
 
+    // The program's promotion server, with a JPEG top and a GIF side picture.
+    void serveBothPictures(PromoServer& server, SettingsFile& settings) {
+        server.put("/top.jpg", jpegPicture());
+        server.put("/side.gif", animatedGif());
+        publish(server, settings, "top.jpg", "side.gif");
+        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+    }
+
 private slots:
     void init() {
         programFolder_.emplace();
@@ -175,10 +183,7 @@ private slots:
     void runWithTheServerThenWithout() {
         PromoServer server;
         SettingsFile settings;
-        server.put("/top.jpg", jpegPicture());
-        server.put("/side.gif", animatedGif());
-        publish(server, settings, "top.jpg", "side.gif");
-        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        serveBothPictures(server, settings);
         {
             TfrmAd window;
             window.show();
@@ -285,10 +290,7 @@ private slots:
     void secondShowingFetchesTheSettingsAgainButKeepsTheSlots() {
         PromoServer server;
         SettingsFile settings;
-        server.put("/top.jpg", jpegPicture());
-        server.put("/side.gif", animatedGif());
-        publish(server, settings, "top.jpg", "side.gif");
-        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        serveBothPictures(server, settings);
 
         TfrmAd window;
         window.show();
