@@ -4,6 +4,7 @@
 #include "Picture.h"
 #include "PictureFixtures.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -451,6 +452,19 @@ private slots:
         const std::string fileName = file(name, fixtures::written(sample(), "bmp"));
         TPicture picture;
         QCOMPARE(messageOf(picture, fileName), message);
+    }
+
+    // A dot in a folder's name is no extension of the file.
+    void folderNamesDoNotCount() {
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("kalvor.app")));
+        const std::string fileName =
+            file(QStringLiteral("kalvor.app/fname1"), fixtures::written(sample(), "bmp"));
+        TPicture picture;
+        QCOMPARE(messageOf(picture, fileName),
+                 QStringLiteral("Unknown picture file extension (.)"));
+        picture.LoadFromFile(
+            file(QStringLiteral("kalvor.app/fname1.bmp"), fixtures::written(sample(), "bmp")));
+        QCOMPARE(picture.format(), std::string("bmp"));
     }
 
     void missingFileIsAnError() {

@@ -71,13 +71,30 @@ std::vector<PictureFormat> PictureFormats() {
     return formats;
 }
 
+namespace {
+
+// The last part of a local path. On Windows the extension rule itself stops
+// at the folder separator "\"; elsewhere the separator is "/", which the rule
+// treats as an ordinary character (it must, for web addresses), so a dot in
+// a folder's name would otherwise count.
+std::string_view localFileName(std::string_view path) {
+#ifdef _WIN32
+    return path;
+#else
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+#endif
+}
+
+} // namespace
+
 TPicture::TPicture(QObject* parent)
     : QObject(parent) {}
 
 TPicture::~TPicture() = default;
 
 void TPicture::LoadFromFile(std::string_view fileName) {
-    std::string extension = ExtractFileExt(fileName);
+    std::string extension = ExtractFileExt(localFileName(fileName));
     if (!extension.empty())
         extension.erase(0, 1);
     const Registration* format = findFormat(lowerCase(extension));
