@@ -28,16 +28,16 @@ std::vector<GifColor> GreyRamp(int colours) {
 // Pixels for each kind of content the compressor meets: noise that fills its
 // string table over and over, one long run, and smooth stripes.
 std::vector<std::uint8_t> Pixels(const QString& pattern, int width, int height, int colours,
-                                 unsigned seed) {
+                                 unsigned variant) {
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height);
-    std::mt19937 random(seed);
+    std::mt19937 random(variant);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         if (pattern == "noise") {
             pixels[i] = static_cast<std::uint8_t>(random() % colours);
         } else if (pattern == "run") {
-            pixels[i] = static_cast<std::uint8_t>(seed % colours);
+            pixels[i] = static_cast<std::uint8_t>(variant % colours);
         } else {
-            pixels[i] = static_cast<std::uint8_t>((i / 7 + seed) % colours);
+            pixels[i] = static_cast<std::uint8_t>((i / 7 + variant) % colours);
         }
     }
     return pixels;

@@ -43,8 +43,8 @@ using FileHandle = std::unique_ptr<std::FILE, FileClose>;
 class TemporaryFile {
 public:
     explicit TemporaryFile(const fs::path& target) {
-        std::random_device seed;
-        std::mt19937_64 random(seed());
+        std::random_device entropy;
+        std::mt19937_64 random(entropy());
         // "x" refuses a name that exists already, so two downloads never
         // share a temporary file; a few attempts make a clash harmless.
         for (int attempt = 0; attempt < 8 && !file_; ++attempt) {
