@@ -1,10 +1,7 @@
 #include "Folders.h"
 
 #include "Application.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "CodePage.h"
 
 namespace communal {
 
@@ -31,8 +28,9 @@ std::string FolderOfPath(std::string_view path, bool windowsRules,
 
 std::string GetAppPath() {
 #ifdef _WIN32
-    return FolderOfPath(platform::ExeName(), true,
-                        [](unsigned char byte) { return IsDBCSLeadByte(byte) != 0; });
+    return FolderOfPath(platform::ExeName(), true, [](unsigned char byte) {
+        return platform::IsLeadByte(byte, platform::CodePage::system());
+    });
 #else
     return FolderOfPath(platform::ExeName(), false);
 #endif

@@ -1,8 +1,10 @@
 #include "CodePage.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <clocale>
+#include <map>
 #include <stdexcept>
 
 #ifdef _WIN32
@@ -87,11 +89,45 @@ public:
         return out;
     }
 
+    // Whether the byte alone is the start of a character that needs more
+    // bytes, rather than a character or an invalid byte.
+    bool startsLongerCharacter(unsigned char byte) const {
+        char in = static_cast<char>(byte);
+        char out[16];
+        char* inPtr = &in;
+        char* outPtr = out;
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof out;
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr); // reset the state
+        return iconv(handle_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) &&
+               errno == EINVAL;
+    }
+
 private:
     iconv_t handle_;
 };
 
 #endif
+
+using LeadBytes = std::array<bool, 256>;
+
+// The question that IsDBCSLeadByteEx answers on Windows, asked of the
+// converter elsewhere: does the byte alone leave a character incomplete.
+LeadBytes findLeadBytes(const CodePage& page) {
+    LeadBytes lead{};
+    if (page.isUtf8()) // continuation bytes are never ASCII: nothing to skip
+        return lead;
+#ifdef _WIN32
+    const UINT number = codePageNumber(page.name());
+    for (int byte = 0x80; byte < 0x100; ++byte)
+        lead[std::size_t(byte)] = IsDBCSLeadByteEx(number, BYTE(byte)) != FALSE;
+#else
+    const Converter converter(Utf16, page.name());
+    for (int byte = 0x80; byte < 0x100; ++byte)
+        lead[std::size_t(byte)] = converter.startsLongerCharacter(static_cast<unsigned char>(byte));
+#endif
+    return lead;
+}
 
 } // namespace
 
@@ -149,6 +185,15 @@ std::string CodePage::fromUnicode(QStringView text) const {
     return converter.run(reinterpret_cast<const char*>(text.utf16()),
                          static_cast<std::size_t>(text.size()) * 2, "?", 2);
 #endif
+}
+
+bool IsLeadByte(unsigned char byte, const CodePage& page) {
+    // Asked for once per code page; the program runs on one thread.
+    static std::map<std::string, LeadBytes> known;
+    auto found = known.find(page.name());
+    if (found == known.end())
+        found = known.emplace(page.name(), findLeadBytes(page)).first;
+    return found->second[byte];
 }
 
 QString CodePage::toUnicode(std::string_view bytes) const {

@@ -44,4 +44,9 @@ private:
     bool utf8_;
 };
 
+// Whether the byte begins a double-byte character in the code page, so that
+// the next byte belongs to it. Never true for UTF-8, whose continuation
+// bytes are never ASCII.
+bool IsLeadByte(unsigned char byte, const CodePage& page);
+
 } // namespace platform

@@ -19,9 +19,4 @@ std::string ExtractFileExt(std::string_view fileName);
 // The same for a name in the given code page.
 std::string ExtractFileExt(std::string_view fileName, const CodePage& page);
 
-// Whether the byte begins a double-byte character in the code page, so that
-// the next byte belongs to it. Never true for UTF-8, whose continuation
-// bytes are never ASCII.
-bool IsLeadByte(unsigned char byte, const CodePage& page);
-
 } // namespace platform

@@ -66,10 +66,6 @@ std::unique_ptr<TGraphic> ReadGif(const QByteArray& data);
 std::unique_ptr<TGraphic> ReadWindowsMetafile(const QByteArray& data);
 std::unique_ptr<TGraphic> ReadEnhancedMetafile(const QByteArray& data);
 
-} // namespace platform
-
-namespace platform {
-
 // Decodes data with Qt's reader for the format, after the caller's own
 // header checks. Throws Exception(invalidMessage) when the reader cannot
 // tell the size, the size passes the pixel limit or decoding fails.

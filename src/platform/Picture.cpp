@@ -62,17 +62,6 @@ QByteArray readFile(std::string_view fileName) {
     return file.readAll();
 }
 
-} // namespace
-
-std::vector<PictureFormat> PictureFormats() {
-    std::vector<PictureFormat> formats;
-    for (const Registration& registration : registry())
-        formats.push_back(registration.format);
-    return formats;
-}
-
-namespace {
-
 // The last part of a local path. On Windows the extension rule itself stops
 // at the folder separator "\"; elsewhere the separator is "/", which the rule
 // treats as an ordinary character (it must, for web addresses), so a dot in
@@ -87,6 +76,13 @@ std::string_view localFileName(std::string_view path) {
 }
 
 } // namespace
+
+std::vector<PictureFormat> PictureFormats() {
+    std::vector<PictureFormat> formats;
+    for (const Registration& registration : registry())
+        formats.push_back(registration.format);
+    return formats;
+}
 
 TPicture::TPicture(QObject* parent)
     : QObject(parent) {}
