@@ -1,27 +1,14 @@
 #include "IniFile.h"
 
 #include "Exception.h"
+#include "ReplacementFile.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <sstream>
 #include <vector>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -226,75 +213,11 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
     return std::move(content).str();
 }
 
-// A name in target's folder that nothing else uses at the moment.
-fs::path TemporaryNameFor(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    static std::mt19937_64 random(
-        std::random_device{}() ^
-        std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::path name = target;
-    name += "." + std::to_string(random() % 1000000000u) + "-" + std::to_string(counter++) + ".tmp";
-    return name;
-}
-
-// Creates a new file (never one that exists) with exactly these bytes on the
-// disk. Returns false, leaving no file behind, when that cannot be done.
-bool WriteNewFile(const fs::path& path, std::string_view bytes) {
-#ifdef _WIN32
-    const int fd = _open(path.string().c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                         _S_IREAD | _S_IWRITE);
-#else
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    while (ok && !bytes.empty()) {
-#ifdef _WIN32
-        const auto chunk = unsigned(std::min<std::size_t>(bytes.size(), 1u << 30));
-        const auto written = _write(fd, bytes.data(), chunk);
-#else
-        const auto written = ::write(fd, bytes.data(), bytes.size());
-#endif
-        if (written < 0 && errno == EINTR)
-            continue;
-        ok = written > 0;
-        if (ok)
-            bytes.remove_prefix(std::size_t(written));
-    }
-    // The content must be on the disk before the rename makes it the file.
-#ifdef _WIN32
-    ok = ok && _commit(fd) == 0;
-    ok = (_close(fd) == 0) && ok;
-#else
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-#endif
-    if (!ok) {
-        std::error_code ignored;
-        fs::remove(path, ignored);
-    }
-    return ok;
-}
-
 // Puts content in place of the file at target in one step: either the whole
 // new content or the old file stays.
 bool ReplaceFile(const fs::path& target, std::string_view content) {
-    std::error_code error;
-    const auto oldStatus = fs::status(target, error);
-    const fs::path temporary = TemporaryNameFor(target);
-    if (!WriteNewFile(temporary, content))
-        return false;
-    // The new file keeps the access rights of the old one.
-    if (fs::exists(oldStatus))
-        fs::permissions(temporary, oldStatus.permissions(), error);
-    fs::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    ReplacementFile replacement(target);
+    return replacement.write(content) && replacement.commit();
 }
 
 // The file a write must replace: the file itself, or what a link names,

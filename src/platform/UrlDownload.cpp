@@ -1,12 +1,13 @@
 #include "UrlDownload.h"
 
+#include "ReplacementFile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <curl/curl.h>
 #include <filesystem>
 #include <limits>
 #include <memory>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -30,59 +31,8 @@ struct CurlCleanup {
 struct UrlCleanup {
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 using UrlHandle = std::unique_ptr<CURLU, UrlCleanup>;
-using FileHandle = std::unique_ptr<std::FILE, FileClose>;
-
-// The body's file while it arrives: a new file of its own beside the target,
-// so that the final rename stays within one file system. It is removed
-// again unless commit() moved it over the target.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const fs::path& target) {
-        std::random_device entropy;
-        std::mt19937_64 random(entropy());
-        // "x" refuses a name that exists already, so two downloads never
-        // share a temporary file; a few attempts make a clash harmless.
-        for (int attempt = 0; attempt < 8 && !file_; ++attempt) {
-            char name[40];
-            std::snprintf(name, sizeof name, "~download-%016llx.tmp",
-                          static_cast<unsigned long long>(random()));
-            path_ = target.parent_path() / name;
-            file_.reset(std::fopen(path_.string().c_str(), "wbx"));
-        }
-    }
-    ~TemporaryFile() {
-        file_.reset();
-        if (!committed_) {
-            std::error_code ignored;
-            fs::remove(path_, ignored);
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    std::FILE* file() const { return file_.get(); }
-
-    // Closes the file, with every byte flushed, and renames it over target.
-    bool commit(const fs::path& target) {
-        std::FILE* file = file_.release();
-        if (std::fclose(file) != 0)
-            return false;
-        std::error_code error;
-        fs::rename(path_, target, error);
-        committed_ = !error;
-        return committed_;
-    }
-
-private:
-    fs::path path_;
-    FileHandle file_;
-    bool committed_ = false;
-};
 
 // Where the write callback puts the body, and how much it may put there.
 struct BodySink {
@@ -169,11 +119,13 @@ bool download(std::string_view address, std::string_view fileName, const Downloa
     const CurlHandle curl(curl_easy_init());
     if (!curl)
         return false;
-    TemporaryFile temporary(target);
-    if (!temporary.file())
+    // The body arrives in a file of its own, which replaces the target only
+    // when the whole of it has come.
+    ReplacementFile body(target);
+    if (!body.file())
         return false;
 
-    BodySink sink{temporary.file(), limits.maxBodyBytes};
+    BodySink sink{body.file(), limits.maxBodyBytes};
     Options options(curl.get());
     options.set(CURLOPT_CURLU, url.get())
         .set(CURLOPT_NOSIGNAL, 1L)
@@ -194,7 +146,7 @@ bool download(std::string_view address, std::string_view fileName, const Downloa
         return false;
     if (status < 200 || status > 299)
         return false;
-    return temporary.commit(target);
+    return body.commit();
 }
 
 } // namespace
