@@ -12,11 +12,8 @@ namespace communal {
 // Fetches address into fileName, replacing an earlier file of that name.
 // True when the file now holds the downloaded body; false on any failure,
 // with an earlier file left as it was. Every transfer ends within the
-// default limits (ten seconds at the most); nothing is thrown.
-bool DownloadFile(std::string_view address, std::string_view fileName);
-
-// The same within other limits.
+// limits (by default ten seconds at the most); nothing is thrown.
 bool DownloadFile(std::string_view address, std::string_view fileName,
-                  const platform::DownloadLimits& limits);
+                  const platform::DownloadLimits& limits = {});
 
 } // namespace communal

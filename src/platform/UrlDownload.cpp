@@ -152,7 +152,7 @@ bool download(std::string_view address, std::string_view fileName, const Downloa
 } // namespace
 
 bool URLDownloadToFile(std::string_view address, std::string_view fileName,
-                       const DownloadLimits& limits) {
+                       const DownloadLimits& limits) noexcept {
     try {
         return download(address, fileName, limits);
     } catch (...) {

@@ -47,6 +47,6 @@ struct DownloadLimits {
 // any failure, with an earlier file left exactly as it was and nothing else
 // left behind. Never throws.
 bool URLDownloadToFile(std::string_view address, std::string_view fileName,
-                       const DownloadLimits& limits = {});
+                       const DownloadLimits& limits = {}) noexcept;
 
 } // namespace platform
