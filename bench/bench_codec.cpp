@@ -1,8 +1,8 @@
 // Throughput of the codec on 64 MiB, with memcpy of the same size as the
 // yardstick. Bytes per second count the input of each routine.
 
-#include "Communal.h"
-#include "Memory.h"
+#include "communal/Base64.h"
+#include "system/AllocatorPolicy.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -7,10 +7,10 @@
 //
 // prints one line: case, megabytes, milliseconds, peak resident MiB.
 
-#include "Application.h"
-#include "Communal.h"
-#include "Memory.h"
-#include "UnitMain.h"
+#include "communal/Communal.h"
+#include "system/AllocatorPolicy.h"
+#include "system/ProgramPath.h"
+#include "window/UnitMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

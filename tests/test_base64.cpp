@@ -1,5 +1,5 @@
-#include "Communal.h"
-#include "TestSupport.h"
+#include "Bytes.h"
+#include "communal/Base64.h"
 
 #include <QTest>
 #include <random>

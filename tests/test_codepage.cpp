@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "system/CodePage.h"
 
 #include <QTest>
 

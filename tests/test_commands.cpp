@@ -1,7 +1,9 @@
-#include "Application.h"
-#include "Communal.h"
-#include "TestSupport.h"
-#include "UnitMain.h"
+#include "Bytes.h"
+#include "OfflinePromotion.h"
+#include "ProgramFolder.h"
+#include "communal/Communal.h"
+#include "system/ProgramPath.h"
+#include "window/UnitMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +17,7 @@ class TestCommands : public QObject {
 
     // The window's promotion files go to a folder of the test's own.
     testsupport::TemporaryProgramFolder programFolder_;
+    testsupport::OfflinePromotion promotion_;
 
 private slots:
     void initialTextEncodesBothLineBreaks() {

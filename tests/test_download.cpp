@@ -1,6 +1,8 @@
-#include "CodePage.h"
-#include "Communal.h"
-#include "TestSupport.h"
+#include "LoopbackServer.h"
+#include "UrlCatcher.h"
+#include "communal/Download.h"
+#include "communal/Folders.h"
+#include "system/CodePage.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -10,17 +12,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-#include <condition_variable>
-#include <httplib.h>
 #include <memory>
-#include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 using platform::CodePage;
 using platform::DownloadLimits;
+using platform::DownloadResult;
+
+Q_DECLARE_METATYPE(platform::DownloadResult)
+
+namespace platform {
+// How QCOMPARE prints a result.
+char* toString(const DownloadResult& result) {
+    return QTest::toString(static_cast<int>(result));
+}
+} // namespace platform
 
 namespace {
 
@@ -73,102 +81,70 @@ int unusedPort() {
     return port;
 }
 
-// An HTTP server on 127.0.0.1 with one route per way a download can go.
-// Routes that stall hold their connection until the server is stopped.
-class LocalServer {
-public:
-    LocalServer() {
-        addRoutes();
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-    }
-    ~LocalServer() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        server_.stop();
-        thread_.join();
-    }
-
-    int port() const { return port_; }
-
-private:
-    void waitForStop() {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [this] { return stopping_; });
-    }
-
-    void addRoutes() {
-        using httplib::Request;
-        using httplib::Response;
-        server_.Get("/ok", [](const Request&, Response& res) {
+// One route per way a download can go. Routes that stall hold their
+// connection until the server is stopped.
+void addRoutes(testsupport::LoopbackServer& server) {
+    using httplib::Request;
+    using httplib::Response;
+    httplib::Server& routes = server.routes();
+    const std::string base = server.baseUrl();
+    routes.Get("/ok", [](const Request&, Response& res) {
+        res.set_content(FreshContent.toStdString(), "text/plain");
+    });
+    routes.Get(R"(/status/(\d+))", [](const Request& req, Response& res) {
+        res.status = std::stoi(req.matches[1]);
+        res.set_content("error page", "text/html");
+    });
+    routes.Get("/dropped", [](const Request&, Response& res) {
+        res.set_content_provider(1000, "text/plain",
+                                 [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                     sink.write("0123456789", 10);
+                                     return false;
+                                 });
+    });
+    routes.Get("/declared-over-cap", [](const Request&, Response& res) {
+        res.set_content(std::string(SmallCap + 1, 'd'), "application/octet-stream");
+    });
+    routes.Get("/declared-at-cap", [](const Request&, Response& res) {
+        res.set_content(std::string(SmallCap, 'd'), "application/octet-stream");
+    });
+    routes.Get(R"(/chunked/(\d+))", [](const Request& req, Response& res) {
+        sendChunked(res, std::stoull(req.matches[1]));
+    });
+    routes.Get("/stall-body", [&server](const Request&, Response& res) {
+        res.set_content_provider(
+            1000, "text/plain",
+            [&server](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write("0123456789", 10);
+                server.holdUntilStopped();
+                return false;
+            });
+    });
+    routes.Get("/silent", [&server](const Request&, Response&) { server.holdUntilStopped(); });
+    routes.Get("/redirect-ok",
+               [base](const Request&, Response& res) { res.set_redirect(base + "ok"); });
+    routes.Get("/redirect-file",
+               [](const Request&, Response& res) { res.set_redirect("file:///etc/passwd"); });
+    routes.Get("/redirect-ftp", [&server](const Request&, Response& res) {
+        res.set_redirect("ftp://127.0.0.1:" + std::to_string(server.port()) + "/ok");
+    });
+    // /hop/n redirects n times before it reaches the content.
+    routes.Get(R"(/hop/(\d+))", [](const Request& req, Response& res) {
+        const int left = std::stoi(req.matches[1]);
+        if (left == 0)
             res.set_content(FreshContent.toStdString(), "text/plain");
-        });
-        server_.Get(R"(/status/(\d+))", [](const Request& req, Response& res) {
-            res.status = std::stoi(req.matches[1]);
-            res.set_content("error page", "text/html");
-        });
-        server_.Get("/dropped", [](const Request&, Response& res) {
-            res.set_content_provider(1000, "text/plain",
-                                     [](std::size_t, std::size_t, httplib::DataSink& sink) {
-                                         sink.write("0123456789", 10);
-                                         return false;
-                                     });
-        });
-        server_.Get("/declared-over-cap", [](const Request&, Response& res) {
-            res.set_content(std::string(SmallCap + 1, 'd'), "application/octet-stream");
-        });
-        server_.Get("/declared-at-cap", [](const Request&, Response& res) {
-            res.set_content(std::string(SmallCap, 'd'), "application/octet-stream");
-        });
-        server_.Get(R"(/chunked/(\d+))", [](const Request& req, Response& res) {
-            sendChunked(res, std::stoull(req.matches[1]));
-        });
-        server_.Get("/stall-body", [this](const Request&, Response& res) {
-            res.set_content_provider(
-                1000, "text/plain",
-                [this](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                    if (offset == 0)
-                        return sink.write("0123456789", 10);
-                    waitForStop();
-                    return false;
-                });
-        });
-        server_.Get("/silent", [this](const Request&, Response&) { waitForStop(); });
-        server_.Get("/redirect-ok", [this](const Request&, Response& res) {
-            res.set_redirect("http://127.0.0.1:" + std::to_string(port_) + "/ok");
-        });
-        server_.Get("/redirect-file",
-                    [](const Request&, Response& res) { res.set_redirect("file:///etc/passwd"); });
-        server_.Get("/redirect-ftp", [this](const Request&, Response& res) {
-            res.set_redirect("ftp://127.0.0.1:" + std::to_string(port_) + "/ok");
-        });
-        // /hop/n redirects n times before it reaches the content.
-        server_.Get(R"(/hop/(\d+))", [](const Request& req, Response& res) {
-            const int left = std::stoi(req.matches[1]);
-            if (left == 0)
-                res.set_content(FreshContent.toStdString(), "text/plain");
-            else
-                res.set_redirect("/hop/" + std::to_string(left - 1));
-        });
-    }
-
-    httplib::Server server_;
-    int port_ = -1;
-    std::thread thread_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
-};
+        else
+            res.set_redirect("/hop/" + std::to_string(left - 1));
+    });
+}
 
 } // namespace
 
 class TestDownload : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<LocalServer> server;
+    std::unique_ptr<testsupport::LoopbackServer> server;
     std::unique_ptr<QTemporaryDir> dir;
 
     QString url(const QString& path) const {
@@ -195,8 +171,9 @@ private slots:
         for (const char* name :
              {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY"})
             qunsetenv(name);
-        server = std::make_unique<LocalServer>();
-        QVERIFY(server->port() > 0);
+        server = std::make_unique<testsupport::LoopbackServer>();
+        addRoutes(*server);
+        server->start();
     }
     void cleanupTestCase() { server.reset(); }
     void init() {
@@ -234,36 +211,47 @@ private slots:
     // {port} stands for the test server, {closed} for a port nothing listens on.
     void failureKeepsEarlierFile_data() {
         QTest::addColumn<QByteArray>("address");
-        QTest::newRow("404") << QByteArray("http://127.0.0.1:{port}/status/404");
-        QTest::newRow("500") << QByteArray("http://127.0.0.1:{port}/status/500");
-        QTest::newRow("300 without a place to go")
-            << QByteArray("http://127.0.0.1:{port}/status/300");
-        QTest::newRow("connection dropped mid-body")
-            << QByteArray("http://127.0.0.1:{port}/dropped");
-        QTest::newRow("declared body over the cap")
-            << QByteArray("http://127.0.0.1:{port}/declared-over-cap");
-        QTest::newRow("chunked body over the cap")
-            << "http://127.0.0.1:{port}/chunked/" + QByteArray::number(SmallCap + 1);
-        QTest::newRow("server stalls mid-body") << QByteArray("http://127.0.0.1:{port}/stall-body");
-        QTest::newRow("server never answers") << QByteArray("http://127.0.0.1:{port}/silent");
-        QTest::newRow("redirect to file") << QByteArray("http://127.0.0.1:{port}/redirect-file");
-        QTest::newRow("redirect to ftp") << QByteArray("http://127.0.0.1:{port}/redirect-ftp");
-        QTest::newRow("too many redirects") << QByteArray("http://127.0.0.1:{port}/hop/6");
-        QTest::newRow("connection refused") << QByteArray("http://127.0.0.1:{closed}/ok");
-        QTest::newRow("file address") << QByteArray("file:///etc/passwd");
-        QTest::newRow("ftp address") << QByteArray("ftp://127.0.0.1:{port}/ok");
-        QTest::newRow("no scheme") << QByteArray("127.0.0.1:{port}/ok");
-        QTest::newRow("no host") << QByteArray("http://");
-        QTest::newRow("not an address") << QByteArray("not an address");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("zero byte inside") << QByteArray(ZeroInside, sizeof ZeroInside - 1);
+        QTest::addColumn<DownloadResult>("reason");
+        const auto row = [](const char* name, const QByteArray& address, DownloadResult reason) {
+            QTest::newRow(name) << address << reason;
+        };
+        row("404", "http://127.0.0.1:{port}/status/404", DownloadResult::HttpError);
+        row("500", "http://127.0.0.1:{port}/status/500", DownloadResult::HttpError);
+        row("300 without a place to go", "http://127.0.0.1:{port}/status/300",
+            DownloadResult::HttpError);
+        row("connection dropped mid-body", "http://127.0.0.1:{port}/dropped",
+            DownloadResult::TransferFailed);
+        row("declared body over the cap", "http://127.0.0.1:{port}/declared-over-cap",
+            DownloadResult::TooLarge);
+        row("chunked body over the cap",
+            "http://127.0.0.1:{port}/chunked/" + QByteArray::number(SmallCap + 1),
+            DownloadResult::TooLarge);
+        row("server stalls mid-body", "http://127.0.0.1:{port}/stall-body",
+            DownloadResult::TimedOut);
+        row("server never answers", "http://127.0.0.1:{port}/silent", DownloadResult::TimedOut);
+        row("redirect to file", "http://127.0.0.1:{port}/redirect-file",
+            DownloadResult::BadAddress);
+        row("redirect to ftp", "http://127.0.0.1:{port}/redirect-ftp", DownloadResult::BadAddress);
+        row("too many redirects", "http://127.0.0.1:{port}/hop/6",
+            DownloadResult::TooManyRedirects);
+        row("connection refused", "http://127.0.0.1:{closed}/ok", DownloadResult::CannotConnect);
+        row("file address", "file:///etc/passwd", DownloadResult::BadAddress);
+        row("ftp address", "ftp://127.0.0.1:{port}/ok", DownloadResult::BadAddress);
+        row("no scheme", "127.0.0.1:{port}/ok", DownloadResult::BadAddress);
+        row("no host", "http://", DownloadResult::BadAddress);
+        row("not an address", "not an address", DownloadResult::BadAddress);
+        row("empty", QByteArray(), DownloadResult::BadAddress);
+        row("zero byte inside", QByteArray(ZeroInside, sizeof ZeroInside - 1),
+            DownloadResult::BadAddress);
     }
     void failureKeepsEarlierFile() {
         QFETCH(QByteArray, address);
+        QFETCH(DownloadResult, reason);
         address.replace("{port}", QByteArray::number(server->port()));
         address.replace("{closed}", QByteArray::number(unusedPort()));
         write(target(), EarlierContent);
         const std::string_view view(address.constData(), std::size_t(address.size()));
+        QCOMPARE(platform::URLDownloadToFile(view, bytesOf(target()), smallLimits()), reason);
         QVERIFY(!communal::DownloadFile(view, bytesOf(target()), smallLimits()));
         QCOMPARE(contentOf(target()), EarlierContent);
         QCOMPARE(entries(), QStringList{"picture.jpg"});

@@ -1,6 +1,7 @@
-#include "Exception.h"
-#include "IniFile.h"
-#include "TestSupport.h"
+#include "Bytes.h"
+#include "Files.h"
+#include "system/Exception.h"
+#include "system/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "CodePage.h"
-#include "Exception.h"
-#include "LinkImage.h"
 #include "PictureFixtures.h"
-#include "TestSupport.h"
+#include "UrlCatcher.h"
+#include "system/CodePage.h"
+#include "system/Exception.h"
+#include "widgets/LinkImage.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,5 +1,5 @@
-#include "Memo.h"
-#include "TestSupport.h"
+#include "Bytes.h"
+#include "widgets/Memo.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
-#include "CodePage.h"
-#include "Exception.h"
-#include "FileExt.h"
-#include "Picture.h"
 #include "PictureFixtures.h"
+#include "picture/Picture.h"
+#include "system/CodePage.h"
+#include "system/Exception.h"
+#include "system/FileExt.h"
 
 #include <QDir>
 #include <QFile>

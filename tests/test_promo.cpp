@@ -1,11 +1,15 @@
 // The promotion slots end to end: the real window offscreen, a promotion
 // server on a random loopback port, and a temporary program folder.
 
-#include "Application.h"
-#include "Communal.h"
+#include "Files.h"
+#include "LoopbackServer.h"
+#include "OfflinePromotion.h"
 #include "PictureFixtures.h"
-#include "TestSupport.h"
-#include "UnitMain.h"
+#include "ProgramFolder.h"
+#include "UrlCatcher.h"
+#include "communal/Communal.h"
+#include "system/ProgramPath.h"
+#include "window/UnitMain.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -16,11 +20,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <httplib.h>
 #include <map>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 using testsupport::readFile;
 using testsupport::UrlCatcher;
@@ -40,47 +41,8 @@ QByteArray animatedGif() {
 }
 
 // The promotion server: files by path, and a record of what was asked for.
-class PromoServer {
-public:
-    PromoServer() {
-        server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            std::lock_guard lock(mutex_);
-            requests_.push_back(request.path);
-            const auto file = files_.find(request.path);
-            if (file == files_.end()) {
-                response.status = 404;
-                return;
-            }
-            response.set_content(file->second, "application/octet-stream");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~PromoServer() {
-        server_.stop();
-        thread_.join();
-    }
-
-    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-
-    void put(const std::string& path, const QByteArray& content) {
-        std::lock_guard lock(mutex_);
-        files_[path] = content.toStdString();
-    }
-    int requestsFor(const std::string& path) {
-        std::lock_guard lock(mutex_);
-        return int(std::count(requests_.begin(), requests_.end(), path));
-    }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-    std::mutex mutex_;
-    std::map<std::string, std::string> files_;
-    std::vector<std::string> requests_;
+struct PromoServer : testsupport::LoopbackServer {
+    PromoServer() { start(); }
 };
 
 // A settings file in the stored form, built as the publisher builds it.
@@ -88,7 +50,7 @@ class SettingsFile {
 public:
     void set(const std::string& section, const std::string& ident, const std::string& value) {
         std::string unused;
-        communal::AccessSetting(path(), 1, section, ident, value, unused);
+        communal::AccessSetting(path(), communal::WriteMode, section, ident, value, unused);
     }
     QByteArray content() const { return readFile(QString::fromStdString(path())); }
 
@@ -115,7 +77,7 @@ struct ErrorBoxWatcher {
     }
 };
 
-constexpr const char* Offline = testsupport::TemporaryProgramFolder::OfflineServer;
+constexpr const char* Offline = testsupport::OfflinePromotion::OfflineServer;
 
 } // namespace
 
@@ -124,6 +86,7 @@ class TestPromo : public QObject {
 
     // A fresh program folder for each test: every run starts with nothing kept.
     std::optional<testsupport::TemporaryProgramFolder> programFolder_;
+    std::optional<testsupport::OfflinePromotion> promotion_;
 
     QString inProgram(const char* name) const {
         return programFolder_->filePath(QString::fromUtf8(name));
@@ -149,15 +112,19 @@ class TestPromo : public QObject {
         server.put("/top.jpg", jpegPicture());
         server.put("/side.gif", animatedGif());
         publish(server, settings, "top.jpg", "side.gif");
-        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        promotion_->serveFrom(server.baseUrl());
     }
 
 private slots:
     void init() {
         programFolder_.emplace();
+        promotion_.emplace();
         PromoShowCount = 0;
     }
-    void cleanup() { programFolder_.reset(); }
+    void cleanup() {
+        promotion_.reset();
+        programFolder_.reset();
+    }
 
     void firstRunOfflineShowsBothPlaceholders() {
         TfrmAd window;
@@ -199,7 +166,7 @@ private slots:
         }
 
         // The next run has no network: kept pictures, kept links.
-        communal::SetPromoBaseUrlForTesting(Offline);
+        promotion_->serveFrom(Offline);
         PromoShowCount = 0;
         TfrmAd window;
         window.show();
@@ -217,7 +184,7 @@ private slots:
         server.put("/top.png", fixtures::written(png, "PNG"));
         server.put("/side.gif", animatedGif());
         publish(server, settings, "top.png", "side.gif");
-        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        promotion_->serveFrom(server.baseUrl());
 
         ErrorBoxWatcher errorBox;
         TfrmAd window;
@@ -268,7 +235,7 @@ private slots:
         if (withLink)
             settings.set("kv64link", "fname1", "http://promo.example/top");
         server.put("/kv64.rar", settings.content());
-        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        promotion_->serveFrom(server.baseUrl());
 
         TfrmAd window;
         window.show();
@@ -312,7 +279,7 @@ private slots:
         settings.set("kv64path", "fname1", server.baseUrl() + "top.jpg");
         settings.set("kv64link", "fname1", "file:///etc/passwd");
         server.put("/kv64.rar", settings.content());
-        communal::SetPromoBaseUrlForTesting(server.baseUrl());
+        promotion_->serveFrom(server.baseUrl());
 
         TfrmAd window;
         window.show();

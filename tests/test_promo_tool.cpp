@@ -1,7 +1,7 @@
-#include "Communal.h"
 #include "PromoPublisher.h"
 #include "PromoServer.h"
 #include "PromoSource.h"
+#include "communal/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +35,7 @@ void WriteAll(const QString& path, const QByteArray& content) {
 
 std::string ReadSetting(const QString& file, const char* section, const char* ident) {
     std::string value = "<untouched>";
-    communal::AccessSetting(Local(file), 0, section, ident, "", value);
+    communal::AccessSetting(Local(file), communal::ReadMode, section, ident, "", value);
     return value;
 }
 

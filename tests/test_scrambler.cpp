@@ -1,5 +1,5 @@
-#include "Communal.h"
-#include "TestSupport.h"
+#include "Bytes.h"
+#include "communal/Scrambler.h"
 
 #include <QTest>
 #include <random>

@@ -1,7 +1,11 @@
-#include "Application.h"
-#include "Communal.h"
-#include "Exception.h"
-#include "TestSupport.h"
+#include "Bytes.h"
+#include "Files.h"
+#include "ProgramFolder.h"
+#include "communal/Folders.h"
+#include "communal/Scrambler.h"
+#include "communal/Settings.h"
+#include "system/Exception.h"
+#include "system/ProgramPath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,8 +32,8 @@ QByteArray storedText(const QString& path, const QByteArray& ident) {
     return "<no entry>";
 }
 
-const std::uint8_t Read = 0;
-const std::uint8_t Write = 1;
+constexpr std::uint8_t Read = communal::ReadMode;
+constexpr std::uint8_t Write = communal::WriteMode;
 
 } // namespace
 

@@ -1,4 +1,6 @@
-#include "SkinForm.h"
+#include "frame/FrameGeometry.h"
+#include "frame/SkinForm.h"
+#include "skin/SkinData.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,9 +19,9 @@ namespace {
 const QString Caption = QString::fromUtf8("Kalvor Base64 加密解密器");
 const QString Title = QString::fromUtf8("Kalvor base64 加密解密");
 const QSize ClientSize(570, 418);
-const QSize FormSize(570 + 2 * TbsBusinessSkinForm::BorderWidth,
-                     418 + TbsBusinessSkinForm::CaptionHeight + TbsBusinessSkinForm::BorderWidth);
-const int RolledUpHeight = TbsBusinessSkinForm::CaptionHeight + TbsBusinessSkinForm::BorderWidth;
+const QSize FormSize(570 + 2 * platform::frame::BorderWidth,
+                     418 + platform::frame::CaptionHeight + platform::frame::BorderWidth);
+const int RolledUpHeight = platform::frame::CaptionHeight + platform::frame::BorderWidth;
 
 QIcon programIcon() {
     QPixmap picture(128, 128);
@@ -94,11 +96,11 @@ private slots:
         QTRY_COMPARE(window.form.size(), QSize(700, 500));
         const QRect client = window.frame->clientArea()->geometry();
         QCOMPARE(client.size(),
-                 QSize(700 - 2 * TbsBusinessSkinForm::BorderWidth, 500 - RolledUpHeight));
-        QCOMPARE(client.top(), TbsBusinessSkinForm::CaptionHeight);
+                 QSize(700 - 2 * platform::frame::BorderWidth, 500 - RolledUpHeight));
+        QCOMPARE(client.top(), platform::frame::CaptionHeight);
         // The caption buttons stay at the right end.
         const QAbstractButton* close = window.button("closeButton");
-        QCOMPARE(close->geometry().right(), 700 - 1 - TbsBusinessSkinForm::BorderWidth);
+        QCOMPARE(close->geometry().right(), 700 - 1 - platform::frame::BorderWidth);
     }
 
     void centredInTheWorkAreaWhenFirstShown() {
@@ -129,7 +131,7 @@ private slots:
 
     void captionFont() {
         Window window;
-        const QFont font = window.frame->property("captionFont").value<QFont>();
+        const QFont font = window.frame->look().captionFont;
         QCOMPARE(font.family(), QString("Arial"));
         QCOMPARE(font.pixelSize(), 16);
         QVERIFY(font.bold());
@@ -161,7 +163,7 @@ private slots:
             QVERIFY2(button, name);
             QVERIFY(button->isVisible());
             QVERIFY(button->geometry().left() > previousRight);
-            QVERIFY(button->geometry().bottom() < TbsBusinessSkinForm::CaptionHeight);
+            QVERIFY(button->geometry().bottom() < platform::frame::CaptionHeight);
             QVERIFY(button->toolTip().isEmpty());
             QCOMPARE(button->focusPolicy(), Qt::NoFocus);
             previousRight = button->geometry().right();
@@ -309,7 +311,7 @@ private slots:
         QTRY_VERIFY(window.form.windowState() & Qt::WindowMaximized);
         QTRY_COMPARE(window.form.geometry(), window.form.screen()->availableGeometry());
         QCOMPARE(window.frame->clientArea()->width(),
-                 window.form.width() - 2 * TbsBusinessSkinForm::BorderWidth);
+                 window.form.width() - 2 * platform::frame::BorderWidth);
 
         QTest::mouseClick(maximize, Qt::LeftButton);
         QTRY_VERIFY(!(window.form.windowState() & Qt::WindowMaximized));
@@ -319,7 +321,7 @@ private slots:
     void doubleClickOnTheCaptionMaximizesAndRestores() {
         Window window;
         QVERIFY(window.show());
-        const QPoint onCaption(100, TbsBusinessSkinForm::CaptionHeight / 2);
+        const QPoint onCaption(100, platform::frame::CaptionHeight / 2);
         QTest::mouseDClick(window.frame, Qt::LeftButton, {}, onCaption);
         QTRY_VERIFY(window.form.isMaximized());
         QTest::mouseDClick(window.frame, Qt::LeftButton, {}, onCaption);
@@ -520,34 +522,42 @@ private slots:
         QTest::newRow("minimize to tray") << QByteArray("trayButton");
     }
 
+    // The frame paints with the skin's palette until skin data says otherwise.
     void colourDefaults_data() {
-        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QColor>("actual");
         QTest::addColumn<QColor>("colour");
-        QTest::newRow("face") << QByteArray("faceColor") << QColor(227, 238, 253);
-        QTest::newRow("outline") << QByteArray("outlineColor") << QColor(59, 90, 130);
-        QTest::newRow("band top") << QByteArray("captionTopColor") << QColor(213, 229, 250);
-        QTest::newRow("band bottom") << QByteArray("captionBottomColor") << QColor(228, 239, 253);
-        QTest::newRow("caption") << QByteArray("captionTextColor") << QColor(62, 106, 170);
-        QTest::newRow("inactive caption")
-            << QByteArray("captionInactiveTextColor") << QColor(188, 213, 245);
-        QTest::newRow("shadow") << QByteArray("captionShadowColor") << QColor(Qt::white);
+        const platform::FrameLook look = Window().frame->look();
+        QTest::newRow("face") << look.face << QColor(227, 238, 253);
+        QTest::newRow("outline") << look.outline << QColor(59, 90, 130);
+        QTest::newRow("band top") << look.captionTop << QColor(213, 229, 250);
+        QTest::newRow("band bottom") << look.captionBottom << QColor(228, 239, 253);
+        QTest::newRow("caption") << look.captionText << QColor(62, 106, 170);
+        QTest::newRow("inactive caption") << look.captionInactiveText << QColor(188, 213, 245);
+        QTest::newRow("shadow") << look.captionShadow << QColor(Qt::white);
+        QTest::newRow("fade") << look.fade << QColor(227, 238, 253);
     }
     void colourDefaults() {
-        QFETCH(QByteArray, property);
+        QFETCH(QColor, actual);
         QFETCH(QColor, colour);
-        Window window;
-        QCOMPARE(window.frame->property(property.constData()).value<QColor>(), colour);
+        QCOMPARE(actual, colour);
     }
 
-    void styleSheetSetsTheColours() {
-        qApp->setStyleSheet("platform--TbsBusinessSkinForm {"
-                            " qproperty-faceColor: rgb(1, 2, 3);"
-                            " qproperty-captionTextColor: rgb(4, 5, 6); }");
+    void skinDataSetsTheLook() {
+        platform::TbsCompressedSkinList list;
+        platform::FrameLook look;
+        look.face = QColor(1, 2, 3);
+        look.captionText = QColor(4, 5, 6);
+        list.add({QStringLiteral("test"), QString(), look});
+        platform::TbsSkinData skinData;
+        skinData.setCompressedStoredSkin(&list, 0);
         Window window;
+        window.frame->setSkinData(&skinData);
         QVERIFY(window.show());
-        qApp->setStyleSheet({});
-        QCOMPARE(window.frame->property("faceColor").value<QColor>(), QColor(1, 2, 3));
+        QCOMPARE(window.frame->look().face, QColor(1, 2, 3));
         QCOMPARE(window.frame->currentCaptionTextColor(), QColor(4, 5, 6));
+        const QImage painted = window.frame->grab().toImage();
+        QCOMPARE(painted.pixelColor(window.frame->width() / 2, window.frame->height() - 2),
+                 QColor(1, 2, 3));
     }
 };
 

@@ -1,8 +1,10 @@
-#include "Application.h"
-#include "Communal.h"
-#include "Forms.h"
-#include "TestSupport.h"
-#include "UnitMain.h"
+#include "OfflinePromotion.h"
+#include "ProgramFolder.h"
+#include "UrlCatcher.h"
+#include "communal/Communal.h"
+#include "system/ProgramPath.h"
+#include "widgets/Application.h"
+#include "window/UnitMain.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -50,6 +52,7 @@ class TestWindow : public QObject {
 
     // The program folder, where the window keeps its promotion files.
     testsupport::TemporaryProgramFolder programFolder_;
+    testsupport::OfflinePromotion promotion_;
 
 private slots:
     void membersAndTexts() {

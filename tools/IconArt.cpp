@@ -1,5 +1,7 @@
 #include "IconArt.h"
 
+#include "SkinColours.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -9,12 +11,15 @@ namespace promoart {
 
 namespace {
 
-// The skin's colours (face, highlight, frame outline, caption text).
-const QColor Face(227, 238, 253);
+namespace palette = platform::palette;
+
+const QColor Face = skinColour(palette::Face);
+// The tile's shade towards its foot, deeper than any colour of the skin.
 const QColor FaceDeep(196, 218, 245);
-const QColor Highlight(80, 143, 208);
-const QColor Outline(59, 90, 130);
-const QColor CaptionText(62, 106, 170);
+const QColor Highlight = skinColour(palette::Highlight);
+const QColor Outline = skinColour(palette::FrameOutline);
+const QColor CaptionText = skinColour(palette::CaptionText);
+const QColor Gold = skinColour(palette::ButtonHoverBottom);
 
 void DrawTile(QPainter& painter) {
     const QRectF tile(4.5, 4.5, 119, 119);
@@ -49,7 +54,7 @@ void DrawPadlock(QPainter& painter) {
     painter.drawLine(QPointF(75, 86), QPointF(75, 90));
 
     painter.setPen(QPen(Outline, 1.5));
-    painter.setBrush(QColor(255, 208, 72));
+    painter.setBrush(Gold);
     painter.drawRoundedRect(QRectF(46, 88, 36, 26), 5, 5);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Outline);

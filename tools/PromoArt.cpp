@@ -1,5 +1,7 @@
 #include "PromoArt.h"
 
+#include "SkinColours.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,15 +12,18 @@ namespace promoart {
 
 namespace {
 
-const QColor Face(227, 238, 253);
-const QColor Glass(213, 227, 241);
-const QColor Highlight(80, 143, 208);
-const QColor Outline(59, 90, 130);
-const QColor CaptionText(62, 106, 170);
-const QColor Border(144, 180, 228);
-const QColor GoldLight(254, 247, 213);
-const QColor Gold(255, 208, 72);
-const QColor Orange(246, 157, 57);
+namespace palette = platform::palette;
+
+const QColor Face = skinColour(palette::Face);
+const QColor Glass = skinColour(palette::ButtonTop);
+const QColor Highlight = skinColour(palette::Highlight);
+const QColor Outline = skinColour(palette::FrameOutline);
+const QColor CaptionText = skinColour(palette::CaptionText);
+const QColor Border = skinColour(palette::PanelBorder);
+const QColor GoldLight = skinColour(palette::ButtonHoverTop);
+const QColor Gold = skinColour(palette::ButtonHoverBottom);
+const QColor Orange = skinColour(palette::ButtonPressedBottom);
+// The gift's ribbon: the pictures' own colour, not the skin's.
 const QColor GiftRed(214, 48, 49);
 
 constexpr int SideFrameCount = 10;

@@ -1,8 +1,8 @@
 #include "PromoPublisher.h"
 
-#include "Communal.h"
-#include "Exception.h"
 #include "PromoSource.h"
+#include "communal/Settings.h"
+#include "system/Exception.h"
 
 #include <algorithm>
 #include <system_error>

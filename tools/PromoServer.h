@@ -3,6 +3,8 @@
 // A small web server for trying the program's promotion slots locally: it
 // serves the files of one folder, and only ever on the loopback interface.
 
+#include "PromoServerAddress.h"
+
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
@@ -11,7 +13,9 @@
 
 namespace promotool {
 
-constexpr int DefaultPort = 8064;
+// The port of the program's built-in promotion address, so that a local
+// copy of the promotion is where the program looks for it.
+constexpr int DefaultPort = promoaddress::Port;
 constexpr std::string_view DefaultHost = "127.0.0.1";
 
 // True for a literal loopback address (127.0.0.0/8 or ::1) and for

@@ -5,6 +5,8 @@
 // placeholder "{base}", e.g. "fname1={base}top.jpg". The publisher turns it
 // into the scrambled settings file that the program downloads.
 
+#include "PromoServerAddress.h"
+
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -21,7 +23,8 @@ public:
 };
 
 constexpr std::string_view BasePlaceholder = "{base}";
-constexpr std::string_view DefaultBaseUrl = "http://127.0.0.1:8064/";
+// The program's built-in promotion address.
+constexpr std::string_view DefaultBaseUrl = promoaddress::BaseUrl;
 
 struct PromoEntry {
     std::string section;

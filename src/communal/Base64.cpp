@@ -1,4 +1,4 @@
-#include "Base64.h"
+#include "communal/Base64.h"
 
 #include <array>
 #include <bit>

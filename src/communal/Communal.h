@@ -3,10 +3,9 @@
 // The codec and the promotion panel's services, as plain functions on byte
 // strings in the system code page.
 
-#include "Base64.h"
-#include "Download.h"
-#include "Folders.h"
-#include "OpenFolder.h"
-#include "Promo.h"
-#include "Scrambler.h"
-#include "Settings.h"
+#include "communal/Base64.h"
+#include "communal/Download.h"
+#include "communal/Folders.h"
+#include "communal/Promo.h"
+#include "communal/Scrambler.h"
+#include "communal/Settings.h"

@@ -3,7 +3,7 @@
 // Downloads of the promotion panel: a web address fetched into a file of the
 // program folder, synchronously, with success reported as a boolean.
 
-#include "UrlDownload.h"
+#include "net/UrlDownload.h"
 
 #include <string_view>
 

@@ -1,7 +1,14 @@
-#include "Folders.h"
+#include "communal/Folders.h"
 
-#include "Application.h"
-#include "CodePage.h"
+#include "system/CodePage.h"
+#include "system/ProgramPath.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <QDesktopServices>
+#include <QUrl>
+#endif
 
 namespace communal {
 
@@ -33,6 +40,16 @@ std::string GetAppPath() {
     });
 #else
     return FolderOfPath(platform::ExeName(), false);
+#endif
+}
+
+void OpenFolder(std::string_view path) {
+#ifdef _WIN32
+    const std::string folder(path);
+    ShellExecuteA(nullptr, "open", "explorer.exe", folder.c_str(), nullptr, SW_SHOW);
+#else
+    // The desktop's standard way to show a folder: open its file URL.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(platform::CodePage::system().toUnicode(path)));
 #endif
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The program folder: where the program keeps every file it downloads or
-// reads.
+// reads, and the file manager that shows it.
 
 #include <functional>
 #include <string>
@@ -23,5 +23,10 @@ std::string FolderOfPath(std::string_view path, bool windowsRules,
 // The folder of the running program's executable, ending in the platform's
 // separator, so that file names can be appended directly.
 std::string GetAppPath();
+
+// Opens path, a folder (bytes in the system code page), in a file manager
+// window of its own. Does not wait and reports nothing: when the file
+// manager cannot be started, nothing happens.
+void OpenFolder(std::string_view path);
 
 } // namespace communal

@@ -1,23 +1,19 @@
-#include "Promo.h"
+#include "communal/Promo.h"
 
-#include "AlignedLayout.h"
-#include "Download.h"
-#include "FileExt.h"
-#include "Folders.h"
-#include "Settings.h"
+#include "PromoServerAddress.h"
+#include "communal/Download.h"
+#include "communal/Folders.h"
+#include "communal/Settings.h"
+#include "system/FileExt.h"
+#include "widgets/AlignedLayout.h"
 
 #include <filesystem>
 #include <system_error>
-
-#ifndef KALVOR_PROMO_BASE_URL
-#define KALVOR_PROMO_BASE_URL "http://127.0.0.1:8064/"
-#endif
 
 namespace communal {
 namespace {
 
 constexpr int FilledSlotHeight = 48;
-constexpr std::uint8_t ReadMode = 0;
 
 std::string& baseUrlOverride() {
     static std::string address;
@@ -65,7 +61,7 @@ void drawPlaceholder(platform::TbsSkinLinkImage* image) {
 } // namespace
 
 std::string PromoBaseUrl() {
-    return baseUrlOverride().empty() ? std::string(KALVOR_PROMO_BASE_URL) : baseUrlOverride();
+    return baseUrlOverride().empty() ? std::string(promoaddress::BaseUrl) : baseUrlOverride();
 }
 
 void SetPromoBaseUrlForTesting(std::string address) {
@@ -83,28 +79,28 @@ bool IsPlainFileExtension(std::string_view extension) {
     return true;
 }
 
-bool FetchPromoSettings(std::string_view Id) {
-    const std::string address = PromoBaseUrl() + std::string(Id) + ".rar";
+bool FetchPromoSettings(std::string_view id) {
+    const std::string address = PromoBaseUrl() + std::string(id) + ".rar";
     return DownloadFile(address, settingsFile());
 }
 
-void LoadPromoImage(platform::TbsSkinLinkImage* Image, std::string_view Slot, std::string_view Id) {
-    setSlotHeight(Image, FilledSlotHeight);
-    const std::string address = readSetting(std::string(Id) + "path", Slot);
-    std::string link = readSetting(std::string(Id) + "link", Slot);
+void LoadPromoImage(platform::TbsSkinLinkImage* image, std::string_view slot, std::string_view id) {
+    setSlotHeight(image, FilledSlotHeight);
+    const std::string address = readSetting(std::string(id) + "path", slot);
+    std::string link = readSetting(std::string(id) + "link", slot);
 
     // The address comes from the network: a name that would leave the
     // program folder, or that Windows could not store, is never used.
     const std::string extension = platform::ExtractFileExt(address);
     if (!IsPlainFileExtension(extension)) {
-        drawPlaceholder(Image);
+        drawPlaceholder(image);
         return;
     }
-    const std::string kept = GetAppPath() + std::string(Slot) + extension;
+    const std::string kept = GetAppPath() + std::string(slot) + extension;
     if (DownloadFile(address, kept) || fileExists(kept))
-        showKeptPicture(Image, kept, std::move(link));
+        showKeptPicture(image, kept, std::move(link));
     else
-        drawPlaceholder(Image);
+        drawPlaceholder(image);
 }
 
 } // namespace communal

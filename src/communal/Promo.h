@@ -4,7 +4,7 @@
 // and each slot filled with its picture and link, falling back to a picture
 // kept from an earlier run and then to a drawn placeholder.
 
-#include "LinkImage.h"
+#include "widgets/LinkImage.h"
 
 #include <string>
 #include <string_view>
@@ -22,13 +22,13 @@ inline constexpr std::string_view PromoSettingsFileName = "SetConfig.ini";
 
 // Downloads the settings file named after the promotion id into the program
 // folder as "SetConfig.ini"; true when it was downloaded.
-bool FetchPromoSettings(std::string_view Id);
+bool FetchPromoSettings(std::string_view id);
 
 // Fills one slot from the settings file: its picture, downloaded afresh into
 // the program folder as the slot key plus the picture's extension, or the one
 // kept there, or the placeholder; and its link. A picture that cannot be
 // loaded raises the picture loader's error.
-void LoadPromoImage(platform::TbsSkinLinkImage* Image, std::string_view Slot, std::string_view Id);
+void LoadPromoImage(platform::TbsSkinLinkImage* image, std::string_view slot, std::string_view id);
 
 // Whether an extension taken from a picture address gives a kept picture that
 // is a plain file directly in the program folder on every platform: no "/",

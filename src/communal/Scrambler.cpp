@@ -1,4 +1,4 @@
-#include "Scrambler.h"
+#include "communal/Scrambler.h"
 
 namespace communal {
 namespace {

@@ -1,8 +1,8 @@
-#include "Settings.h"
+#include "communal/Settings.h"
 
-#include "Folders.h"
-#include "IniFile.h"
-#include "Scrambler.h"
+#include "communal/Folders.h"
+#include "communal/Scrambler.h"
+#include "system/IniFile.h"
 
 namespace communal {
 

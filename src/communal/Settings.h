@@ -9,7 +9,9 @@
 
 namespace communal {
 
-// The mode that writes; every other mode reads.
+// The modes of AccessSetting: WriteMode writes; ReadMode, like every other
+// value, reads.
+constexpr std::uint8_t ReadMode = 0;
 constexpr std::uint8_t WriteMode = 1;
 
 // The settings file used when AccessSetting is given no file name, in the

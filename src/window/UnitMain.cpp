@@ -1,7 +1,7 @@
-#include "UnitMain.h"
+#include "window/UnitMain.h"
 
-#include "Communal.h"
-#include "Forms.h"
+#include "communal/Communal.h"
+#include "widgets/Application.h"
 
 #include <QIcon>
 #include <QShowEvent>
@@ -17,10 +17,13 @@ std::string initialMemo1Text() {
 
 TfrmAd::TfrmAd(QWidget* parent)
     : QWidget(parent) {
-    buildLayout();
-    bsCompressedSkinList1.addFromFile(QStringLiteral("bsSkin0"), QStringLiteral(":/skin/skin.qss"));
-    bsSkinData1.setCompressedStoredSkin(&bsCompressedSkinList1, 0);
-    bsSkinData1.apply(this);
+    setUpFrame();
+    createParts();
+    placeParts();
+    setUpKeyboard();
+    Memo1->setText(initialMemo1Text());
+    bsfrm->setClientSize(QSize(570, 418));
+    applySkin();
     connectCommands();
     platform::Application().Guard([this] { FormCreate(this); });
 }
@@ -29,73 +32,93 @@ QWidget* TfrmAd::ClientArea() const {
     return bsfrm->clientArea();
 }
 
-// The stored layout: every part with its parent, alignment and bounds.
-void TfrmAd::buildLayout() {
+namespace {
+
+// A part of the window, named as in the stored layout.
+template <class Part, class... Arguments> Part* named(const char* name, Arguments&&... arguments) {
+    auto* part = new Part(std::forward<Arguments>(arguments)...);
+    part->setObjectName(QString::fromLatin1(name));
+    return part;
+}
+
+AlignedLayout* alignedLayoutOf(QWidget* container) {
+    return qobject_cast<AlignedLayout*>(container->layout());
+}
+
+} // namespace
+
+void TfrmAd::setUpFrame() {
     bsfrm = new platform::TbsBusinessSkinForm(this);
     bsfrm->setCaption(QString::fromUtf16(WindowCaption));
     setWindowTitle(QString::fromUtf16(ApplicationTitle));
     // The taskbar's and the notification area's icon; the caption shows none.
     setWindowIcon(QIcon(QStringLiteral(":/icon/kalvor-base64.png")));
-    QWidget* client = bsfrm->clientArea();
-    auto* window = new AlignedLayout(client);
+    new AlignedLayout(bsfrm->clientArea());
+}
 
-    TopPnl = new platform::TbsSkinPanel(QStringLiteral("bigtoolpanel"));
-    TopPnl->setObjectName(QStringLiteral("TopPnl"));
-    window->addWidget(TopPnl, TAlign::alTop, QRect(0, 0, 570, 49));
-    img1 = new platform::TbsSkinLinkImage;
-    img1->setObjectName(QStringLiteral("img1"));
-    TopPnl->aligned()->addWidget(img1, TAlign::alRight, QRect(368, 1, 201, 47));
+void TfrmAd::createParts() {
+    using namespace platform;
+    TopPnl = named<TbsSkinPanel>("TopPnl", QStringLiteral("bigtoolpanel"));
+    img1 = named<TbsSkinLinkImage>("img1");
+    bsSkinPanel1 = named<TbsSkinPanel>("bsSkinPanel1", QStringLiteral("panel"));
+    bsSkinPanel2 = named<TbsSkinPanel>("bsSkinPanel2", QStringLiteral("panel"));
+    bsSkinLinkLabel1 = named<TbsSkinLinkLabel>("bsSkinLinkLabel1", QStringLiteral("原文"));
+    Memo1 = named<TMemo>("Memo1");
+    bsSkinLinkLabel2 = named<TbsSkinLinkLabel>("bsSkinLinkLabel2", QStringLiteral("明文"));
+    Memo2 = named<TMemo>("Memo2");
+    bsSkinPanel3 = named<TbsSkinPanel>("bsSkinPanel3", QStringLiteral("panel"));
+    bsSkinButton1 = named<TbsSkinButton>("bsSkinButton1", QStringLiteral("加密"));
+    bsSkinButton2 = named<TbsSkinButton>("bsSkinButton2", QStringLiteral("解密"));
+    img2 = named<TbsSkinLinkImage>("img2");
+    btn1 = named<TButton>("btn1", QStringLiteral("打开目录"));
+}
 
-    bsSkinPanel1 = new platform::TbsSkinPanel(QStringLiteral("panel"));
-    bsSkinPanel1->setObjectName(QStringLiteral("bsSkinPanel1"));
-    window->addWidget(bsSkinPanel1, TAlign::alLeft, QRect(0, 49, 409, 369));
-    bsSkinPanel2 = new platform::TbsSkinPanel(QStringLiteral("panel"));
-    bsSkinPanel2->setObjectName(QStringLiteral("bsSkinPanel2"));
-    bsSkinPanel1->aligned()->addWidget(bsSkinPanel2, TAlign::alTop, QRect(1, 1, 407, 200));
-    bsSkinLinkLabel1 = new platform::TbsSkinLinkLabel(QStringLiteral("原文"));
-    bsSkinLinkLabel1->setObjectName(QStringLiteral("bsSkinLinkLabel1"));
-    bsSkinPanel2->aligned()->addWidget(bsSkinLinkLabel1, TAlign::alTop, QRect(1, 1, 405, 33));
-    Memo1 = new platform::TMemo;
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    bsSkinPanel2->aligned()->addWidget(Memo1, TAlign::alClient, QRect(1, 34, 405, 165));
-    bsSkinLinkLabel2 = new platform::TbsSkinLinkLabel(QStringLiteral("明文"));
-    bsSkinLinkLabel2->setObjectName(QStringLiteral("bsSkinLinkLabel2"));
-    bsSkinPanel1->aligned()->addWidget(bsSkinLinkLabel2, TAlign::alTop, QRect(1, 201, 407, 32));
-    Memo2 = new platform::TMemo;
-    Memo2->setObjectName(QStringLiteral("Memo2"));
-    bsSkinPanel1->aligned()->addWidget(Memo2, TAlign::alClient, QRect(1, 233, 407, 135));
-
-    bsSkinPanel3 = new platform::TbsSkinPanel(QStringLiteral("panel"));
-    bsSkinPanel3->setObjectName(QStringLiteral("bsSkinPanel3"));
-    window->addWidget(bsSkinPanel3, TAlign::alClient, QRect(409, 49, 161, 369));
-    bsSkinButton1 = new platform::TbsSkinButton(QStringLiteral("加密"));
-    bsSkinButton1->setObjectName(QStringLiteral("bsSkinButton1"));
-    bsSkinPanel3->aligned()->addWidget(bsSkinButton1, TAlign::alNone, QRect(22, 96, 115, 25));
-    bsSkinButton2 = new platform::TbsSkinButton(QStringLiteral("解密"));
-    bsSkinButton2->setObjectName(QStringLiteral("bsSkinButton2"));
-    bsSkinPanel3->aligned()->addWidget(bsSkinButton2, TAlign::alNone, QRect(22, 144, 115, 25));
-
-    // The side slot starts on the window itself; FormCreate moves it.
-    img2 = new platform::TbsSkinLinkImage;
-    img2->setObjectName(QStringLiteral("img2"));
-    window->addWidget(img2, TAlign::alNone, QRect(232, 231, 241, 113));
-
-    // Right of the client area and beneath the right column: never seen,
-    // yet it takes the focus in its turn.
-    btn1 = new platform::TButton(QStringLiteral("打开目录"));
-    btn1->setObjectName(QStringLiteral("btn1"));
-    window->addWidget(btn1, TAlign::alNone, QRect(600, 96, 75, 25));
+// The stored layout: every part with its parent, alignment and bounds, in
+// tree order.
+void TfrmAd::placeParts() {
+    struct Placement {
+        QWidget* part;
+        QWidget* parent;
+        TAlign align;
+        QRect bounds;
+    };
+    QWidget* window = bsfrm->clientArea();
+    const Placement layout[] = {
+        {TopPnl, window, TAlign::alTop, {0, 0, 570, 49}},
+        {img1, TopPnl, TAlign::alRight, {368, 1, 201, 47}},
+        {bsSkinPanel1, window, TAlign::alLeft, {0, 49, 409, 369}},
+        {bsSkinPanel2, bsSkinPanel1, TAlign::alTop, {1, 1, 407, 200}},
+        {bsSkinLinkLabel1, bsSkinPanel2, TAlign::alTop, {1, 1, 405, 33}},
+        {Memo1, bsSkinPanel2, TAlign::alClient, {1, 34, 405, 165}},
+        {bsSkinLinkLabel2, bsSkinPanel1, TAlign::alTop, {1, 201, 407, 32}},
+        {Memo2, bsSkinPanel1, TAlign::alClient, {1, 233, 407, 135}},
+        {bsSkinPanel3, window, TAlign::alClient, {409, 49, 161, 369}},
+        {bsSkinButton1, bsSkinPanel3, TAlign::alNone, {22, 96, 115, 25}},
+        {bsSkinButton2, bsSkinPanel3, TAlign::alNone, {22, 144, 115, 25}},
+        // The side slot starts on the window itself; FormCreate moves it.
+        {img2, window, TAlign::alNone, {232, 231, 241, 113}},
+        // Right of the client area and beneath the right column: never
+        // seen, yet it takes the focus in its turn.
+        {btn1, window, TAlign::alNone, {600, 96, 75, 25}},
+    };
+    for (const Placement& placement : layout)
+        alignedLayoutOf(placement.parent)
+            ->addWidget(placement.part, placement.align, placement.bounds);
     btn1->stackUnder(bsSkinPanel3);
+}
 
-    Memo1->setText(initialMemo1Text());
-    setTabOrder(Memo1, Memo2);
-    setTabOrder(Memo2, bsSkinButton1);
-    setTabOrder(bsSkinButton1, bsSkinButton2);
-    setTabOrder(bsSkinButton2, btn1);
-    setTabOrder(btn1, Memo1);
-
-    bsfrm->setClientSize(QSize(570, 418));
+void TfrmAd::setUpKeyboard() {
+    QWidget* const cycle[] = {Memo1, Memo2, bsSkinButton1, bsSkinButton2, btn1, Memo1};
+    for (std::size_t i = 0; i + 1 < std::size(cycle); ++i)
+        setTabOrder(cycle[i], cycle[i + 1]);
     Memo1->setFocus();
+}
+
+void TfrmAd::applySkin() {
+    bsCompressedSkinList1.addFromFile(QStringLiteral("bsSkin0"), QStringLiteral(":/skin/skin.qss"));
+    bsSkinData1.setCompressedStoredSkin(&bsCompressedSkinList1, 0);
+    bsSkinData1.apply(this);
+    bsfrm->setSkinData(&bsSkinData1);
 }
 
 void TfrmAd::connectCommands() {
@@ -118,7 +141,7 @@ void TfrmAd::showEvent(QShowEvent* event) {
         platform::Application().Guard([this] { FormShow(this); });
 }
 
-void TfrmAd::FormCreate(QObject* /*Sender*/) {
+void TfrmAd::FormCreate(QObject* /*sender*/) {
     FPromoId = "kv64";
     // The side slot moves to the bottom of the right column.
     auto* window = AlignedLayout::of(img2);
@@ -131,7 +154,7 @@ void TfrmAd::FormCreate(QObject* /*Sender*/) {
 
 int PromoShowCount = 0;
 
-void TfrmAd::FormShow(QObject* /*Sender*/) {
+void TfrmAd::FormShow(QObject* /*sender*/) {
     // The settings file is fetched at every showing; a failed download
     // leaves the one of an earlier run to read.
     communal::FetchPromoSettings(FPromoId);
@@ -142,14 +165,14 @@ void TfrmAd::FormShow(QObject* /*Sender*/) {
     ++PromoShowCount;
 }
 
-void TfrmAd::bsSkinButton1Click(QObject* /*Sender*/) {
+void TfrmAd::bsSkinButton1Click(QObject* /*sender*/) {
     Memo2->setText(communal::Base64Encode(Memo1->text()));
 }
 
-void TfrmAd::bsSkinButton2Click(QObject* /*Sender*/) {
+void TfrmAd::bsSkinButton2Click(QObject* /*sender*/) {
     Memo2->setText(communal::Base64Decode(Memo1->text()));
 }
 
-void TfrmAd::btn1Click(QObject* /*Sender*/) {
+void TfrmAd::btn1Click(QObject* /*sender*/) {
     communal::OpenFolder(communal::GetAppPath());
 }

@@ -4,11 +4,11 @@
 // and decode commands, the two promotion slots and the unseen "打开目录"
 // button, in a skinned frame.
 
-#include "LinkImage.h"
-#include "Memo.h"
-#include "SkinControls.h"
-#include "SkinData.h"
-#include "SkinForm.h"
+#include "frame/SkinForm.h"
+#include "skin/SkinData.h"
+#include "widgets/LinkImage.h"
+#include "widgets/Memo.h"
+#include "widgets/SkinControls.h"
 
 #include <QWidget>
 #include <string>
@@ -40,13 +40,13 @@ public:
     // The window's client area, where the parts above live.
     QWidget* ClientArea() const;
 
-    void FormCreate(QObject* Sender);
-    void FormShow(QObject* Sender);
+    void FormCreate(QObject* sender);
+    void FormShow(QObject* sender);
     // The encode command: Memo2 becomes the Base64 form of Memo1's text.
-    void bsSkinButton1Click(QObject* Sender);
+    void bsSkinButton1Click(QObject* sender);
     // The decode command: Memo2 becomes the bytes Memo1's Base64 text stands for.
-    void bsSkinButton2Click(QObject* Sender);
-    void btn1Click(QObject* Sender);
+    void bsSkinButton2Click(QObject* sender);
+    void btn1Click(QObject* sender);
 
     const std::string& PromoId() const { return FPromoId; }
 
@@ -54,7 +54,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void buildLayout();
+    void setUpFrame();
+    void createParts();
+    void placeParts();
+    void setUpKeyboard();
+    void applySkin();
     void connectCommands();
 
     std::string FPromoId;

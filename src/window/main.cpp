@@ -1,6 +1,6 @@
-#include "Forms.h"
-#include "Memory.h"
-#include "UnitMain.h"
+#include "system/AllocatorPolicy.h"
+#include "widgets/Application.h"
+#include "window/UnitMain.h"
 
 #include <QApplication>
 

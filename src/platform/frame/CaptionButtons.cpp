@@ -1,0 +1,44 @@
+#include "frame/CaptionButtons.h"
+
+#include "frame/FrameGeometry.h"
+
+namespace platform::frame {
+
+CaptionButton::CaptionButton(const CaptionButtonSpec& spec, const FrameLook& look, QWidget* parent)
+    : QAbstractButton(parent)
+    , kind_(spec.kind)
+    , glyph_(spec.glyph)
+    , look_(look) {
+    setObjectName(QString::fromLatin1(spec.objectName));
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+    // Children take their parent's cursor; the frame's shows resize arrows.
+    setCursor(Qt::ArrowCursor);
+    resize(ButtonSize);
+}
+
+void CaptionButton::setGlyph(Glyph glyph) {
+    if (glyph_ != glyph) {
+        glyph_ = glyph;
+        update();
+    }
+}
+
+void CaptionButton::setFrameActive(bool active) {
+    if (frameActive_ != active) {
+        frameActive_ = active;
+        update();
+    }
+}
+
+QSize CaptionButton::sizeHint() const {
+    return ButtonSize;
+}
+
+void CaptionButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintCaptionButton(painter, look_, rect(), glyph_,
+                       ButtonState{underMouse(), isDown(), frameActive_});
+}
+
+} // namespace platform::frame

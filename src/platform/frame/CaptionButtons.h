@@ -1,0 +1,56 @@
+#pragma once
+
+// The caption buttons of the skinned frame: one table that says which
+// buttons there are, in their order left to right, and the button widget,
+// which paints itself with the frame's look.
+
+#include "frame/FramePainter.h"
+
+#include <QAbstractButton>
+#include <array>
+
+namespace platform::frame {
+
+enum class CaptionButtonKind { Menu, Tray, Minimize, RollUp, Maximize, Close };
+
+struct CaptionButtonSpec {
+    CaptionButtonKind kind;
+    const char* objectName;
+    Glyph glyph; // at rest; roll-up and maximize change theirs with the state
+};
+
+// Left to right, as they sit in the caption bar.
+inline constexpr std::array CaptionButtonSpecs{
+    CaptionButtonSpec{CaptionButtonKind::Menu, "menuButton", Glyph::Menu},
+    CaptionButtonSpec{CaptionButtonKind::Tray, "trayButton", Glyph::Tray},
+    CaptionButtonSpec{CaptionButtonKind::Minimize, "minimizeButton", Glyph::Minimize},
+    CaptionButtonSpec{CaptionButtonKind::RollUp, "rollUpButton", Glyph::RollUp},
+    CaptionButtonSpec{CaptionButtonKind::Maximize, "maximizeButton", Glyph::Maximize},
+    CaptionButtonSpec{CaptionButtonKind::Close, "closeButton", Glyph::Close},
+};
+inline constexpr int CaptionButtonCount = int(CaptionButtonSpecs.size());
+
+// A caption button: takes no focus, lights up under the mouse, and draws
+// its glyph in the caption's colour for the frame's active state.
+class CaptionButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    CaptionButton(const CaptionButtonSpec& spec, const FrameLook& look, QWidget* parent);
+
+    CaptionButtonKind kind() const { return kind_; }
+    void setGlyph(Glyph glyph);
+    void setFrameActive(bool active);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    CaptionButtonKind kind_;
+    Glyph glyph_;
+    const FrameLook& look_;
+    bool frameActive_ = true;
+};
+
+} // namespace platform::frame

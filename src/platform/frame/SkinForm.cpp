@@ -1,0 +1,526 @@
+#include "frame/SkinForm.h"
+
+#include "frame/ClientFade.h"
+#include "frame/FrameGeometry.h"
+#include "frame/FramePainter.h"
+#include "frame/TrayIcon.h"
+#include "skin/SkinData.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <QWindow>
+#include <algorithm>
+
+namespace platform {
+
+using frame::CaptionButton;
+using frame::CaptionButtonKind;
+using frame::Glyph;
+
+TbsBusinessSkinForm::TbsBusinessSkinForm(QWidget* form)
+    : QWidget(form)
+    , form_(form) {
+    Q_ASSERT(form && form->isWindow());
+    form_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    form_->setMinimumSize(form_->minimumSize().expandedTo(minimumFrameSize()));
+
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+
+    clientArea_ = new QWidget(this);
+    clientArea_->setObjectName(QStringLiteral("clientArea"));
+    clientArea_->setCursor(Qt::ArrowCursor);
+    fade_ = new frame::ClientFade(look_, this);
+    createCaptionButtons();
+
+    menu_ = new frame::WindowMenu(this);
+    connect(menu_, &frame::WindowMenu::commandChosen, this, &TbsBusinessSkinForm::execute);
+    tray_ = new frame::TrayIcon(this);
+    connect(tray_, &frame::TrayIcon::restoreRequested, this, &TbsBusinessSkinForm::restoreFromTray);
+    connect(tray_, &frame::TrayIcon::closeRequested, this, &TbsBusinessSkinForm::closeFromTray);
+
+    form_->installEventFilter(this);
+    lower(); // anything else placed on the form lies above the frame
+    layoutFrame();
+    show();
+}
+
+// --- Caption buttons ------------------------------------------------------
+
+void TbsBusinessSkinForm::createCaptionButtons() {
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        const frame::CaptionButtonSpec& spec = frame::CaptionButtonSpecs[i];
+        buttons_[i] = new CaptionButton(spec, look_, this);
+        connect(buttons_[i], &QAbstractButton::clicked, this,
+                [this, kind = spec.kind] { pressCaptionButton(kind); });
+    }
+}
+
+CaptionButton* TbsBusinessSkinForm::button(CaptionButtonKind kind) const {
+    const auto found = std::find_if(buttons_.begin(), buttons_.end(),
+                                    [kind](const CaptionButton* b) { return b->kind() == kind; });
+    return *found;
+}
+
+void TbsBusinessSkinForm::pressCaptionButton(CaptionButtonKind kind) {
+    switch (kind) {
+    case CaptionButtonKind::Menu:
+        return openSystemMenu();
+    case CaptionButtonKind::Tray:
+    case CaptionButtonKind::Minimize:
+        return minimize();
+    case CaptionButtonKind::RollUp:
+        return toggleRolledUp();
+    case CaptionButtonKind::Maximize:
+        return toggleMaximized();
+    case CaptionButtonKind::Close:
+        return closeWindow();
+    }
+}
+
+void TbsBusinessSkinForm::updateGlyphs() {
+    button(CaptionButtonKind::Maximize)
+        ->setGlyph(form_->isMaximized() ? Glyph::Restore : Glyph::Maximize);
+    button(CaptionButtonKind::RollUp)->setGlyph(rolledUp_ ? Glyph::Unroll : Glyph::RollUp);
+}
+
+// --- Look -----------------------------------------------------------------
+
+void TbsBusinessSkinForm::setSkinData(const TbsSkinData* skinData) {
+    look_ = skinData ? skinData->frameLook() : FrameLook{};
+    repaintFrame();
+}
+
+void TbsBusinessSkinForm::repaintFrame() {
+    update();
+    for (CaptionButton* captionButton : buttons_)
+        captionButton->update();
+    fade_->update();
+}
+
+void TbsBusinessSkinForm::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    frame::FrameContent content;
+    content.caption = caption_;
+    content.active = active_;
+    content.roundedCorners = hasRoundedCorners();
+    content.icon = form_->windowIcon();
+    content.iconRect = captionIconRect();
+    content.captionRect = captionTextRect();
+    frame::paintFrame(painter, look_, size(), content);
+}
+
+// --- Size and placement ---------------------------------------------------
+
+QSize TbsBusinessSkinForm::minimumFrameSize() const {
+    return frame::minimumFrameSize(frame::CaptionButtonCount);
+}
+
+void TbsBusinessSkinForm::setClientSize(QSize size) {
+    const QSize frameSize = frame::frameSizeForClient(size);
+    if (rolledUp_) {
+        unrolledHeight_ = frameSize.height();
+        form_->resize(frameSize.width(), form_->height());
+    } else {
+        form_->resize(frameSize);
+    }
+    layoutFrame();
+}
+
+void TbsBusinessSkinForm::layoutFrame() {
+    setGeometry(form_->rect());
+    clientArea_->setGeometry(frame::clientRect(size()));
+    fade_->setGeometry(frame::clientRect(size()));
+    for (int i = 0; i < frame::CaptionButtonCount; ++i)
+        buttons_[std::size_t(i)]->setGeometry(
+            frame::captionButtonRect(size(), i, frame::CaptionButtonCount));
+    updateMask();
+    if (isClientFaded())
+        fade_->setSnapshot(clientArea_->grab());
+}
+
+bool TbsBusinessSkinForm::hasRoundedCorners() const {
+    return !(form_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+QRegion TbsBusinessSkinForm::windowShape() const {
+    return frame::windowShape(form_->size(), hasRoundedCorners());
+}
+
+// The rounded top corners: the window shows nothing outside them. Platforms
+// that draw no windows on a screen have no window shapes and would only warn.
+void TbsBusinessSkinForm::updateMask() {
+    static const bool shapesSupported = !QGuiApplication::platformName().contains("offscreen") &&
+                                        !QGuiApplication::platformName().contains("minimal");
+    if (!shapesSupported)
+        return;
+    if (hasRoundedCorners())
+        form_->setMask(windowShape());
+    else
+        form_->clearMask();
+}
+
+void TbsBusinessSkinForm::centreOnScreen() {
+    QScreen* screen = QGuiApplication::screenAt(form_->geometry().center());
+    if (!screen)
+        screen = form_->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    form_->move(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft());
+}
+
+// --- Caption --------------------------------------------------------------
+
+void TbsBusinessSkinForm::setCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void TbsBusinessSkinForm::setShowIcon(bool show) {
+    showIcon_ = show;
+    update();
+}
+
+QRect TbsBusinessSkinForm::captionIconRect() const {
+    return frame::captionIconRect(size(), showIcon_);
+}
+
+QRect TbsBusinessSkinForm::captionTextRect() const {
+    return frame::captionTextRect(size(), showIcon_, frame::CaptionButtonCount);
+}
+
+QColor TbsBusinessSkinForm::currentCaptionTextColor() const {
+    return frame::captionTextColor(look_, active_);
+}
+
+// --- Window commands ------------------------------------------------------
+
+void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
+    if (rolledUp == rolledUp_)
+        return;
+    if (rolledUp) {
+        QRect normal = form_->geometry();
+        unrollToMaximized_ = form_->isMaximized();
+        if (unrollToMaximized_) {
+            normal = form_->normalGeometry();
+            form_->showNormal();
+        }
+        unrolledHeight_ = normal.height();
+        savedMinimumHeight_ = form_->minimumHeight();
+        savedMaximumHeight_ = form_->maximumHeight();
+        rolledUp_ = true;
+        clientArea_->hide();
+        form_->setFixedHeight(frame::RolledUpHeight);
+        form_->setGeometry(normal.x(), normal.y(), normal.width(), frame::RolledUpHeight);
+    } else {
+        rolledUp_ = false;
+        form_->setMinimumHeight(savedMinimumHeight_);
+        form_->setMaximumHeight(savedMaximumHeight_);
+        clientArea_->show();
+        if (unrollToMaximized_ || form_->isMaximized())
+            form_->showMaximized();
+        else
+            form_->resize(form_->width(), unrolledHeight_);
+    }
+    unrollToMaximized_ = rolledUp && unrollToMaximized_;
+    layoutFrame();
+    updateGlyphs();
+    updateFade();
+}
+
+void TbsBusinessSkinForm::maximize() {
+    unrollToMaximized_ = false;
+    setRolledUp(false);
+    form_->showMaximized();
+}
+
+void TbsBusinessSkinForm::restore() {
+    if (rolledUp_)
+        setRolledUp(false);
+    else
+        form_->showNormal();
+}
+
+void TbsBusinessSkinForm::toggleMaximized() {
+    if (form_->isMaximized() && !rolledUp_)
+        form_->showNormal();
+    else
+        maximize();
+}
+
+// The frame always minimizes to the notification area where there is one.
+void TbsBusinessSkinForm::minimize() {
+    if (ensureTrayIcon()) {
+        trayHidMaximized_ = form_->isMaximized();
+        form_->hide();
+    } else {
+        form_->showMinimized();
+    }
+}
+
+void TbsBusinessSkinForm::execute(Command command) {
+    switch (command) {
+    case Command::Minimize:
+    case Command::MinimizeToTray:
+        return minimize();
+    case Command::Restore:
+        return restore();
+    case Command::Maximize:
+        return maximize();
+    case Command::RollUp:
+        return setRolledUp(true);
+    case Command::Close:
+        return closeWindow();
+    }
+}
+
+// Closing asks nothing.
+void TbsBusinessSkinForm::closeWindow() {
+    form_->close();
+}
+
+// --- Window menu ----------------------------------------------------------
+
+frame::WindowMenuState TbsBusinessSkinForm::menuState() const {
+    const Qt::WindowStates state = form_->windowState();
+    return {bool(state & Qt::WindowMaximized), bool(state & Qt::WindowMinimized), rolledUp_};
+}
+
+std::vector<TbsBusinessSkinForm::Command> TbsBusinessSkinForm::systemMenuCommands() const {
+    return frame::windowMenuCommands(menuState());
+}
+
+QStringList TbsBusinessSkinForm::systemMenuItems() const {
+    return frame::commandTexts(systemMenuCommands());
+}
+
+QMenu* TbsBusinessSkinForm::systemMenu() {
+    return menu_->menu(menuState());
+}
+
+void TbsBusinessSkinForm::openSystemMenu() {
+    const CaptionButton* menuButton = button(CaptionButtonKind::Menu);
+    menu_->popup(menuButton->mapToGlobal(QPoint(0, menuButton->height())), menuState());
+}
+
+// --- State changes --------------------------------------------------------
+
+bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != form_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Resize:
+        layoutFrame();
+        break;
+    case QEvent::Show:
+        // Sent before the window appears, so it never shows at its old place.
+        if (!placed_) {
+            placed_ = true;
+            centreOnScreen();
+        }
+        ensureTrayIcon();
+        break;
+    case QEvent::WindowStateChange:
+        // Maximized by the window system: a rolled-up window unfolds first.
+        if (rolledUp_ && form_->isMaximized())
+            setRolledUp(false);
+        updateMask();
+        updateGlyphs();
+        update();
+        break;
+    case QEvent::WindowActivate:
+        setActive(true);
+        break;
+    case QEvent::WindowDeactivate:
+        setActive(false);
+        break;
+    case QEvent::ActivationChange:
+        setActive(form_->isActiveWindow());
+        break;
+    case QEvent::WindowIconChange:
+        update(captionIconRect());
+        ensureTrayIcon();
+        break;
+    case QEvent::WindowTitleChange:
+        tray_->setToolTip(form_->windowTitle());
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TbsBusinessSkinForm::setActive(bool active) {
+    if (active_ == active)
+        return;
+    active_ = active;
+    for (CaptionButton* captionButton : buttons_)
+        captionButton->setFrameActive(active);
+    updateFade();
+    repaintFrame();
+}
+
+void TbsBusinessSkinForm::setClientInactiveEffect(bool on) {
+    clientInactiveEffect_ = on;
+    updateFade();
+}
+
+bool TbsBusinessSkinForm::isClientFaded() const {
+    return fade_->isCovering();
+}
+
+void TbsBusinessSkinForm::updateFade() {
+    const bool fade = clientInactiveEffect_ && !active_ && !rolledUp_;
+    if (fade == isClientFaded())
+        return;
+    if (fade)
+        fade_->cover(frame::clientRect(size()), clientArea_->grab());
+    else
+        fade_->uncover();
+}
+
+// --- Notification area ----------------------------------------------------
+
+bool TbsBusinessSkinForm::hasTrayIcon() const {
+    return tray_->isShown();
+}
+
+// The icon stays in the notification area from the first showing on. It
+// needs the window's icon, which the form may get after the frame is made.
+bool TbsBusinessSkinForm::ensureTrayIcon() {
+    return tray_->show(form_->windowIcon(), form_->windowTitle());
+}
+
+void TbsBusinessSkinForm::restoreFromTray() {
+    if (trayHidMaximized_ && form_->isHidden())
+        form_->showMaximized();
+    else
+        form_->showNormal();
+    trayHidMaximized_ = false;
+    form_->raise();
+    form_->activateWindow();
+}
+
+// Qt ends the program when its last visible window closes, but a window
+// hidden in the notification area is no longer visible; the same rule applies here.
+void TbsBusinessSkinForm::closeFromTray() {
+    const bool wasHidden = form_->isHidden();
+    if (!form_->close() || !wasHidden)
+        return;
+    if (!QApplication::quitOnLastWindowClosed() || !form_->testAttribute(Qt::WA_QuitOnClose))
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool othersShown = std::any_of(windows.begin(), windows.end(), [](QWidget* window) {
+        return window->isVisible() && window->testAttribute(Qt::WA_QuitOnClose) &&
+               window->windowType() != Qt::Popup;
+    });
+    if (!othersShown)
+        QCoreApplication::quit();
+}
+
+// --- Moving and resizing with the mouse -----------------------------------
+
+Qt::Edges TbsBusinessSkinForm::resizeEdgesAt(QPoint pos) const {
+    const bool resizable = !(form_->windowState() &
+                             (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    return frame::resizeEdgesAt(size(), pos, resizable, rolledUp_);
+}
+
+void TbsBusinessSkinForm::updateCursor(Qt::Edges edges) {
+    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+        setCursor(Qt::SizeFDiagCursor);
+    else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
+        setCursor(Qt::SizeBDiagCursor);
+    else if (edges & (Qt::LeftEdge | Qt::RightEdge))
+        setCursor(Qt::SizeHorCursor);
+    else if (edges & (Qt::TopEdge | Qt::BottomEdge))
+        setCursor(Qt::SizeVerCursor);
+    else
+        unsetCursor();
+}
+
+void TbsBusinessSkinForm::startDrag(QPoint pos, QPoint globalPos) {
+    drag_ = Drag{Drag::Mode::None, resizeEdgesAt(pos), globalPos, form_->geometry()};
+    QWindow* window = form_->windowHandle();
+    if (drag_.edges) {
+        if (!window || !window->startSystemResize(drag_.edges))
+            drag_.mode = Drag::Mode::Resize;
+    } else if (frame::captionBandRect(size()).contains(pos)) {
+        // The move starts once the mouse moves, so that a double click still
+        // reaches the caption.
+        drag_.mode = Drag::Mode::PendingMove;
+    }
+}
+
+void TbsBusinessSkinForm::continueDrag(QPoint globalPos) {
+    const QPoint delta = globalPos - drag_.pressGlobal;
+    switch (drag_.mode) {
+    case Drag::Mode::PendingMove:
+        if (delta.manhattanLength() < QApplication::startDragDistance() || form_->isMaximized())
+            break;
+        if (QWindow* window = form_->windowHandle(); window && window->startSystemMove()) {
+            drag_.mode = Drag::Mode::None;
+            break;
+        }
+        drag_.mode = Drag::Mode::Move;
+        [[fallthrough]];
+    case Drag::Mode::Move:
+        form_->move(drag_.startGeometry.topLeft() + delta);
+        break;
+    case Drag::Mode::Resize:
+        form_->setGeometry(frame::resizedGeometry(
+            drag_.startGeometry, drag_.edges, delta,
+            form_->minimumSize().expandedTo(minimumFrameSize()), form_->maximumSize()));
+        break;
+    case Drag::Mode::None:
+        break;
+    }
+}
+
+void TbsBusinessSkinForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    startDrag(event->position().toPoint(), event->globalPosition().toPoint());
+    event->accept();
+}
+
+void TbsBusinessSkinForm::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || drag_.mode == Drag::Mode::None) {
+        updateCursor(resizeEdgesAt(event->position().toPoint()));
+        return;
+    }
+    continueDrag(event->globalPosition().toPoint());
+}
+
+void TbsBusinessSkinForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        drag_.mode = Drag::Mode::None;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TbsBusinessSkinForm::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && frame::captionBandRect(size()).contains(pos) &&
+        !resizeEdgesAt(pos)) {
+        drag_.mode = Drag::Mode::None;
+        toggleMaximized();
+    }
+}
+
+void TbsBusinessSkinForm::leaveEvent(QEvent* event) {
+    if (drag_.mode == Drag::Mode::None)
+        unsetCursor();
+    QWidget::leaveEvent(event);
+}
+
+} // namespace platform

@@ -1,0 +1,273 @@
+#include "system/IniFile.h"
+
+#include "system/Exception.h"
+#include "system/ReplacementFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+// ---- The INI text form ------------------------------------------------------
+
+constexpr std::string_view Blanks = " \t";
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(Blanks);
+    return text.substr(first, last - first + 1);
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+// Bytes outside ASCII compare as they are, so that the second byte of a
+// double-byte character is never folded.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// A line of the file: its text [begin, end) and its line ending [end, next).
+struct Line {
+    std::size_t begin;
+    std::size_t end;
+    std::size_t next;
+    bool hasEnding() const { return end != next; }
+};
+
+// Splits at CR LF, LF and a lone CR. A last line without an ending counts
+// when it is not empty.
+std::vector<Line> SplitLines(std::string_view text) {
+    std::vector<Line> lines;
+    std::size_t begin = 0;
+    // A UTF-8 byte order mark is no part of the first line's text.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        begin = 3;
+    while (begin < text.size()) {
+        const auto end = std::min(text.find_first_of("\r\n", begin), text.size());
+        std::size_t next = end;
+        if (next < text.size())
+            next +=
+                (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+        lines.push_back({begin, end, next});
+        begin = next;
+    }
+    return lines;
+}
+
+// The line ending of the file's first line; CR LF when it has none.
+std::string_view LineEndingOf(std::string_view text) {
+    const auto at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos)
+        return "\r\n";
+    if (text[at] == '\n')
+        return "\n";
+    return (at + 1 < text.size() && text[at + 1] == '\n') ? "\r\n" : "\r";
+}
+
+struct ParsedLine {
+    enum Kind { Nothing, SectionHead, Entry } kind = Nothing;
+    std::string_view name;
+    std::string_view value; // entries only, blanks removed
+};
+
+ParsedLine ParseLine(std::string_view text) {
+    const auto trimmed = Trim(text);
+    if (trimmed.empty() || trimmed.front() == ';')
+        return {};
+    if (trimmed.front() == '[') {
+        const auto close = trimmed.find(']');
+        const auto inside =
+            trimmed.substr(1, close == std::string_view::npos ? trimmed.size() - 1 : close - 1);
+        return {ParsedLine::SectionHead, Trim(inside), {}};
+    }
+    const auto equals = trimmed.find('=');
+    if (equals == std::string_view::npos)
+        return {};
+    return {ParsedLine::Entry, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
+}
+
+// Where a section and an entry stand in the file, as line numbers.
+struct Place {
+    std::optional<std::size_t> section;   // the section's head line
+    std::optional<std::size_t> entry;     // the entry's line
+    std::optional<std::size_t> lastEntry; // the section's last entry line
+    std::string_view value;               // the entry's value as it stands
+};
+
+Place Locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
+             std::string_view ident) {
+    section = Trim(section);
+    ident = Trim(ident);
+    Place place;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto line = ParseLine(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
+        if (line.kind == ParsedLine::SectionHead) {
+            if (place.section)
+                break; // the first section of that name has ended
+            if (SameName(line.name, section))
+                place.section = i;
+        } else if (line.kind == ParsedLine::Entry && place.section) {
+            place.lastEntry = i;
+            if (!place.entry && SameName(line.name, ident)) {
+                place.entry = i;
+                place.value = line.value;
+            }
+        }
+    }
+    return place;
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+bool HasQuotePair(std::string_view value) {
+    return value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back();
+}
+
+std::string_view Unquote(std::string_view value) {
+    return HasQuotePair(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// Quotes a value that reading would otherwise change.
+std::string Quote(std::string_view value) {
+    const bool needsQuotes =
+        !value.empty() &&
+        (Blanks.find(value.front()) != std::string_view::npos ||
+         Blanks.find(value.back()) != std::string_view::npos || HasQuotePair(value));
+    return needsQuotes ? '"' + std::string(value) + '"' : std::string(value);
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool Storable(std::string_view section, std::string_view ident, std::string_view value) {
+    ident = Trim(ident);
+    return !HasLineBreak(section) && section.find(']') == std::string_view::npos &&
+           !ident.empty() && !HasLineBreak(ident) && ident.find('=') == std::string_view::npos &&
+           ident.front() != ';' && ident.front() != '[' && !HasLineBreak(value);
+}
+
+// The file's text with the entry set; text is the file as it stands.
+std::string WithEntry(std::string text, std::string_view section, std::string_view ident,
+                      std::string_view value) {
+    const auto lines = SplitLines(text);
+    const auto place = Locate(text, lines, section, ident);
+    const auto ending = LineEndingOf(text);
+    const std::string entryLine = std::string(Trim(ident)) + '=' + Quote(value);
+
+    if (place.entry) {
+        const Line& line = lines[*place.entry];
+        return text.replace(line.begin, line.end - line.begin, entryLine);
+    }
+    if (place.section) {
+        const Line& after = lines[place.lastEntry.value_or(*place.section)];
+        if (after.hasEnding())
+            return text.insert(after.next, entryLine + std::string(ending));
+        return text.insert(after.next, std::string(ending) + entryLine);
+    }
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+        text += ending;
+    text += '[';
+    text += Trim(section);
+    text += ']';
+    text += ending;
+    text += entryLine;
+    text += ending;
+    return text;
+}
+
+// ---- Files ---------------------------------------------------------------
+
+// The whole content of a regular file, or nothing when there is no such
+// file or it cannot be read.
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+    return std::move(content).str();
+}
+
+// Puts content in place of the file at target in one step: either the whole
+// new content or the old file stays.
+bool ReplaceFile(const fs::path& target, std::string_view content) {
+    ReplacementFile replacement(target);
+    return replacement.write(content) && replacement.commit();
+}
+
+// The file a write must replace: the file itself, or what a link names,
+// so that the link stays.
+fs::path WriteTarget(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_symlink(path, error))
+        return path;
+    const auto resolved = fs::canonical(path, error);
+    return error ? path : resolved;
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName)
+    : fileName_(std::move(fileName)) {}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view ident,
+                                 std::string_view defaultValue) const {
+    const auto text = ReadWholeFile(fs::path(fileName_));
+    if (!text)
+        return std::string(defaultValue);
+    const auto place = Locate(*text, SplitLines(*text), section, ident);
+    if (!place.entry)
+        return std::string(defaultValue);
+    return std::string(Unquote(place.value));
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view ident,
+                           std::string_view value) {
+    const Exception failure("Unable to write to " + fileName_);
+    if (fileName_.empty() || !Storable(section, ident, value))
+        throw failure;
+
+    const fs::path target = WriteTarget(fs::path(fileName_));
+    std::error_code error;
+    const auto status = fs::status(target, error);
+    std::string text;
+    if (fs::exists(status)) {
+        // Never replace a file whose content could not be kept.
+        auto old = fs::is_regular_file(status) ? ReadWholeFile(target) : std::nullopt;
+        if (!old)
+            throw failure;
+        text = std::move(*old);
+    } else if (status.type() != fs::file_type::not_found) {
+        throw failure;
+    }
+
+    if (!ReplaceFile(target, WithEntry(std::move(text), section, ident, value)))
+        throw failure;
+}
+
+} // namespace platform
