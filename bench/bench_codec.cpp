@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         if (std::string_view(argv[i]) == "--fresh-pages")
             freshPages = true;
     if (!freshPages)
-        platform::KeepLargeAllocations();
+        platform::keepLargeAllocations();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -81,13 +81,13 @@ double timeNaive(const std::string& result) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    platform::KeepLargeAllocations();
+    platform::keepLargeAllocations();
     QApplication app(argc, argv);
     // The window's promotion fill finds no server and changes no folder.
     QTemporaryDir programDir;
-    platform::SetExeNameForTesting(
+    platform::setExeNameForTesting(
         programDir.filePath(QStringLiteral("kalvor-base64")).toStdString());
-    communal::SetPromoBaseUrlForTesting("http://127.0.0.1:1/");
+    communal::setPromoBaseUrlForTesting("http://127.0.0.1:1/");
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s encode|decode|naive-encode|naive-decode <megabytes>\n",
                      argv[0]);

@@ -32,10 +32,10 @@ char* toString(const DownloadResult& result) {
 
 namespace {
 
-constexpr std::uint64_t SmallCap = 64 * 1024;
+constexpr std::uint64_t SmallCap = std::uint64_t{64} * 1024;
 const QByteArray FreshContent = "fresh content";
 const QByteArray EarlierContent = "earlier content";
-constexpr std::uint64_t EightMebibytes = 8 * 1024 * 1024;
+constexpr std::uint64_t EightMebibytes = std::uint64_t{8} * 1024 * 1024;
 // Read up to the zero byte, this address would succeed.
 constexpr char ZeroInside[] = "http://127.0.0.1:{port}/ok\0/status/404";
 
@@ -61,7 +61,7 @@ void sendChunked(httplib::Response& res, std::size_t total) {
                 sink.done();
                 return true;
             }
-            const std::string piece(std::min<std::size_t>(64 * 1024, total - offset), 'c');
+            const std::string piece(std::min<std::size_t>(std::size_t{64} * 1024, total - offset), 'c');
             return sink.write(piece.data(), piece.size());
         });
 }

@@ -137,7 +137,7 @@ private slots:
             {"wmf", "Metafiles"},      {"emf", "Enhanced Metafiles"}, {"ico", "Icons"},
             {"bmp", "Bitmaps"},        {"gif", "GIF Image"},          {"jpeg", "JPEG Image File"},
             {"jpg", "JPEG Image File"}};
-        QVERIFY(platform::PictureFormats() == expected);
+        QVERIFY(platform::pictureFormats() == expected);
     }
 
     void extension_data() {
@@ -183,12 +183,12 @@ private slots:
 
     void leadBytes() {
         const auto gbk = CodePage::named("GBK");
-        QVERIFY(platform::IsLeadByte(0x81, gbk));
-        QVERIFY(platform::IsLeadByte(0xB1, gbk));
-        QVERIFY(!platform::IsLeadByte('\\', gbk));
-        QVERIFY(!platform::IsLeadByte(0x80, gbk));
-        QVERIFY(!platform::IsLeadByte(0xE4, CodePage::named("UTF-8")));
-        QVERIFY(!platform::IsLeadByte(0xE9, CodePage::named("ISO-8859-1")));
+        QVERIFY(platform::isLeadByte(0x81, gbk));
+        QVERIFY(platform::isLeadByte(0xB1, gbk));
+        QVERIFY(!platform::isLeadByte('\\', gbk));
+        QVERIFY(!platform::isLeadByte(0x80, gbk));
+        QVERIFY(!platform::isLeadByte(0xE4, CodePage::named("UTF-8")));
+        QVERIFY(!platform::isLeadByte(0xE9, CodePage::named("ISO-8859-1")));
     }
 
     void loadsEachFormat_data() {

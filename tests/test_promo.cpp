@@ -35,7 +35,8 @@ QByteArray jpegPicture() {
 }
 
 QByteArray animatedGif() {
-    std::vector<int> first(30 * 20, 1), second(30 * 20, 2);
+    constexpr std::size_t Pixels = 30 * 20;
+    std::vector<int> first(Pixels, 1), second(Pixels, 2);
     first[0] = 0;
     return fixtures::gif(30, 20, {{first, 0, 5}, {second, 0, 5}});
 }

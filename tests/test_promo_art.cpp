@@ -6,7 +6,7 @@
 #include <QTest>
 #include <random>
 
-using promoart::EncodeGif;
+using promoart::encodeGif;
 using promoart::GifAnimation;
 using promoart::GifColor;
 using promoart::GifFrame;
@@ -96,7 +96,7 @@ void TestPromoArt::gifDecodesToTheSamePixels() {
     }
 
     QBuffer buffer;
-    std::unique_ptr<QImageReader> reader(GifReader(buffer, EncodeGif(animation)));
+    std::unique_ptr<QImageReader> reader(GifReader(buffer, encodeGif(animation)));
     QCOMPARE(reader->imageCount(), frames);
     QCOMPARE(reader->size(), QSize(width, height));
     for (int f = 0; f < frames; ++f) {
@@ -127,7 +127,7 @@ void TestPromoArt::gifKeepsTransparencyDelaysAndLoop() {
     animation.frames.push_back({{0, 2, 2, 1, 0, 1, 1, 0, 1, 1, 1, 0}, 120});
 
     QBuffer buffer;
-    std::unique_ptr<QImageReader> reader(GifReader(buffer, EncodeGif(animation)));
+    std::unique_ptr<QImageReader> reader(GifReader(buffer, encodeGif(animation)));
     QCOMPARE(reader->imageCount(), 2);
     QCOMPARE(reader->loopCount(), -1); // Qt's word for "for ever"
 
@@ -180,7 +180,7 @@ void TestPromoArt::gifRejectsWhatItCannotWrite() {
         }
         animation.frames.push_back(frame);
     }
-    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, EncodeGif(animation));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, encodeGif(animation));
 }
 
 void TestPromoArt::animationMapsColoursAndTransparency() {
@@ -192,7 +192,7 @@ void TestPromoArt::animationMapsColoursAndTransparency() {
     // opaque pixel.
     frame.setPixel(2, 0, qRgba(250, 250, 250, 255));
 
-    const GifAnimation animation = promoart::MakeAnimation({frame, frame}, palette, 0, 4, 90);
+    const GifAnimation animation = promoart::makeAnimation({frame, frame}, palette, 0, 4, 90);
     QCOMPARE(animation.transparentIndex, std::optional<std::uint8_t>(0));
     QCOMPARE(animation.frames.size(), std::size_t{2});
     QCOMPARE(animation.frames[0].pixels, (std::vector<std::uint8_t>{1, 0, 1}));
@@ -201,7 +201,7 @@ void TestPromoArt::animationMapsColoursAndTransparency() {
 
     QImage otherSize(2, 1, QImage::Format_ARGB32);
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
-                             promoart::MakeAnimation({frame, otherSize}, palette, 0, 4, 90));
+                             promoart::makeAnimation({frame, otherSize}, palette, 0, 4, 90));
 }
 
 void TestPromoArt::iconIs128SquareWithAlpha() {

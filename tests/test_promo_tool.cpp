@@ -18,24 +18,24 @@ namespace {
 
 const QString SourceDir = QStringLiteral(KALVOR_SOURCE_DIR);
 
-std::string Local(const QString& path) {
+std::string local(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-QByteArray ReadAll(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
 }
 
-void WriteAll(const QString& path, const QByteArray& content) {
+void writeAll(const QString& path, const QByteArray& content) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(content), content.size());
 }
 
-std::string ReadSetting(const QString& file, const char* section, const char* ident) {
+std::string readSetting(const QString& file, const char* section, const char* ident) {
     std::string value = "<untouched>";
-    communal::AccessSetting(Local(file), communal::ReadMode, section, ident, "", value);
+    communal::AccessSetting(local(file), communal::ReadMode, section, ident, "", value);
     return value;
 }
 
@@ -44,22 +44,22 @@ std::string ReadSetting(const QString& file, const char* section, const char* id
 class RunningServer {
 public:
     explicit RunningServer(const QString& folder)
-        : server_(Local(folder), log_)
-        , port_(server_.Bind("127.0.0.1", 0))
-        , thread_([this] { server_.Run(); }) {}
-    ~RunningServer() { Stop(); }
-    int Port() const { return port_; }
+        : server_(local(folder), log_)
+        , port_(server_.bind("127.0.0.1", 0))
+        , thread_([this] { server_.run(); }) {}
+    ~RunningServer() { stop(); }
+    int port() const { return port_; }
 
     // The request log, complete once the server has stopped.
-    std::string StopAndLog() {
-        Stop();
+    std::string stopAndLog() {
+        stop();
         return log_.str();
     }
 
 private:
-    void Stop() {
+    void stop() {
         if (thread_.joinable()) {
-            server_.Stop();
+            server_.stop();
             thread_.join();
         }
     }
@@ -98,7 +98,7 @@ private slots:
 };
 
 void TestPromoTool::parsesSectionsEntriesAndComments() {
-    const auto entries = promotool::ParsePromoSource("; comment\r\n"
+    const auto entries = promotool::parsePromoSource("; comment\r\n"
                                                      "# another\r\n"
                                                      "\r\n"
                                                      "[ kv64path ]\r\n"
@@ -136,7 +136,7 @@ void TestPromoTool::rejectsMalformedSource() {
     QFETCH(QByteArray, source);
     QFETCH(QString, where);
     try {
-        promotool::ParsePromoSource(source.toStdString(), "t.ini");
+        promotool::parsePromoSource(source.toStdString(), "t.ini");
         QFAIL("no error");
     } catch (const PromoError& error) {
         QVERIFY2(QString(error.what()).startsWith(where), error.what());
@@ -169,17 +169,17 @@ void TestPromoTool::normalisesBaseUrl() {
     QFETCH(QString, given);
     QFETCH(QString, expected);
     if (expected.isEmpty()) {
-        QVERIFY_THROWS_EXCEPTION(PromoError, promotool::NormaliseBaseUrl(given.toStdString()));
+        QVERIFY_THROWS_EXCEPTION(PromoError, promotool::normaliseBaseUrl(given.toStdString()));
     } else {
-        QCOMPARE(QString::fromStdString(promotool::NormaliseBaseUrl(given.toStdString())),
+        QCOMPARE(QString::fromStdString(promotool::normaliseBaseUrl(given.toStdString())),
                  expected);
     }
 }
 
 void TestPromoTool::substitutesEveryPlaceholder() {
-    QCOMPARE(promotool::SubstituteBase("{base}a.html?from={base}", "http://h/"),
+    QCOMPARE(promotool::substituteBase("{base}a.html?from={base}", "http://h/"),
              std::string("http://h/a.html?from=http://h/"));
-    QCOMPARE(promotool::SubstituteBase("http://other/{bas}", "http://h/"),
+    QCOMPARE(promotool::substituteBase("http://other/{bas}", "http://h/"),
              std::string("http://other/{bas}"));
 }
 
@@ -219,32 +219,32 @@ void TestPromoTool::findsServerFile() {
     QFETCH(QString, file);
     QFETCH(bool, refused);
     if (refused) {
-        QVERIFY_THROWS_EXCEPTION(PromoError, promotool::ServerFileOf(value.toStdString()));
+        QVERIFY_THROWS_EXCEPTION(PromoError, promotool::serverFileOf(value.toStdString()));
     } else {
-        QCOMPARE(QString::fromStdString(promotool::ServerFileOf(value.toStdString())), file);
+        QCOMPARE(QString::fromStdString(promotool::serverFileOf(value.toStdString())), file);
     }
 }
 
 void TestPromoTool::buildWritesWhatTheProgramReads() {
     QTemporaryDir out;
     QVERIFY(out.isValid());
-    const auto published = promotool::BuildPromoFolder(Local(SourceDir + "/promo/kv64.ini"),
-                                                       Local(out.path()), "http://127.0.0.1:9999");
+    const auto published = promotool::buildPromoFolder(local(SourceDir + "/promo/kv64.ini"),
+                                                       local(out.path()), "http://127.0.0.1:9999");
     const QString settings = out.filePath("kv64.rar");
     QCOMPARE(QString::fromStdString(published.settingsFile.string()), settings);
 
-    QCOMPARE(ReadSetting(settings, "kv64path", "fname1"),
+    QCOMPARE(readSetting(settings, "kv64path", "fname1"),
              std::string("http://127.0.0.1:9999/top.jpg"));
-    QCOMPARE(ReadSetting(settings, "kv64path", "fname2"),
+    QCOMPARE(readSetting(settings, "kv64path", "fname2"),
              std::string("http://127.0.0.1:9999/side.gif"));
-    QCOMPARE(ReadSetting(settings, "kv64link", "fname1"),
+    QCOMPARE(readSetting(settings, "kv64link", "fname1"),
              std::string("http://127.0.0.1:9999/welcome.html"));
-    QCOMPARE(ReadSetting(settings, "kv64link", "fname2"),
+    QCOMPARE(readSetting(settings, "kv64link", "fname2"),
              std::string("http://127.0.0.1:9999/welcome.html#tools"));
 
     // Only scrambled text stands right of "=", and nothing of the source's
     // comments or placeholders reaches the server.
-    const QString text = QString::fromLatin1(ReadAll(settings));
+    const QString text = QString::fromLatin1(readAll(settings));
     QVERIFY2(!text.contains("{base}") && !text.contains(";"), qPrintable(text));
     static const QRegularExpression line("^(\\[[a-z0-9]+\\]|fname[12]=[0-9A-F]+)$");
     for (const QString& entry : text.split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts)) {
@@ -253,7 +253,7 @@ void TestPromoTool::buildWritesWhatTheProgramReads() {
 
     QCOMPARE(published.copiedFiles.size(), std::size_t{3});
     for (const char* file : {"top.jpg", "side.gif", "welcome.html"}) {
-        QCOMPARE(ReadAll(out.filePath(file)), ReadAll(SourceDir + "/promo/" + file));
+        QCOMPARE(readAll(out.filePath(file)), readAll(SourceDir + "/promo/" + file));
     }
     QVERIFY(!QFile::exists(out.filePath("kv64.rar.partial")));
 }
@@ -263,14 +263,14 @@ void TestPromoTool::rebuildDropsEntriesNoLongerInTheSource() {
     QVERIFY(dir.isValid());
     const QString source = dir.filePath("kv64.ini");
     const QString out = dir.filePath("site");
-    WriteAll(source, "[kv64path]\nfname1=http://a/one.jpg\nfname2=http://a/two.gif\n");
-    promotool::BuildPromoFolder(Local(source), Local(out), promotool::DefaultBaseUrl);
-    QCOMPARE(ReadSetting(out + "/kv64.rar", "kv64path", "fname2"), std::string("http://a/two.gif"));
+    writeAll(source, "[kv64path]\nfname1=http://a/one.jpg\nfname2=http://a/two.gif\n");
+    promotool::buildPromoFolder(local(source), local(out), promotool::DefaultBaseUrl);
+    QCOMPARE(readSetting(out + "/kv64.rar", "kv64path", "fname2"), std::string("http://a/two.gif"));
 
-    WriteAll(source, "[kv64path]\nfname1=http://a/new.jpg\n");
-    promotool::BuildPromoFolder(Local(source), Local(out), promotool::DefaultBaseUrl);
-    QCOMPARE(ReadSetting(out + "/kv64.rar", "kv64path", "fname1"), std::string("http://a/new.jpg"));
-    QCOMPARE(ReadSetting(out + "/kv64.rar", "kv64path", "fname2"), std::string());
+    writeAll(source, "[kv64path]\nfname1=http://a/new.jpg\n");
+    promotool::buildPromoFolder(local(source), local(out), promotool::DefaultBaseUrl);
+    QCOMPARE(readSetting(out + "/kv64.rar", "kv64path", "fname1"), std::string("http://a/new.jpg"));
+    QCOMPARE(readSetting(out + "/kv64.rar", "kv64path", "fname2"), std::string());
 }
 
 void TestPromoTool::buildWithMissingPictureKeepsEarlierSettings() {
@@ -278,19 +278,19 @@ void TestPromoTool::buildWithMissingPictureKeepsEarlierSettings() {
     QVERIFY(dir.isValid());
     const QString source = dir.filePath("kv64.ini");
     const QString out = dir.filePath("site");
-    WriteAll(dir.filePath("top.jpg"), "picture");
-    WriteAll(source, "[kv64path]\nfname1={base}top.jpg\n");
-    promotool::BuildPromoFolder(Local(source), Local(out), promotool::DefaultBaseUrl);
-    const QByteArray earlier = ReadAll(out + "/kv64.rar");
+    writeAll(dir.filePath("top.jpg"), "picture");
+    writeAll(source, "[kv64path]\nfname1={base}top.jpg\n");
+    promotool::buildPromoFolder(local(source), local(out), promotool::DefaultBaseUrl);
+    const QByteArray earlier = readAll(out + "/kv64.rar");
 
-    WriteAll(source, "[kv64path]\nfname1={base}top.jpg\n\n[kv64link]\nfname1={base}gone.html\n");
+    writeAll(source, "[kv64path]\nfname1={base}top.jpg\n\n[kv64link]\nfname1={base}gone.html\n");
     try {
-        promotool::BuildPromoFolder(Local(source), Local(out), promotool::DefaultBaseUrl);
+        promotool::buildPromoFolder(local(source), local(out), promotool::DefaultBaseUrl);
         QFAIL("no error");
     } catch (const PromoError& error) {
         QVERIFY2(QString(error.what()).startsWith("kv64.ini:5: gone.html is not in"), error.what());
     }
-    QCOMPARE(ReadAll(out + "/kv64.rar"), earlier);
+    QCOMPARE(readAll(out + "/kv64.rar"), earlier);
     QVERIFY(!QFile::exists(out + "/kv64.rar.partial"));
 }
 
@@ -313,20 +313,20 @@ void TestPromoTool::recognisesLoopbackHosts_data() {
 void TestPromoTool::recognisesLoopbackHosts() {
     QFETCH(QString, host);
     QFETCH(bool, loopback);
-    QCOMPARE(promotool::IsLoopbackHost(host.toStdString()), loopback);
+    QCOMPARE(promotool::isLoopbackHost(host.toStdString()), loopback);
 }
 
 void TestPromoTool::servesFolderAndAnswers404() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    WriteAll(dir.filePath("hello.txt"), "hello, slot");
+    writeAll(dir.filePath("hello.txt"), "hello, slot");
     QDir(dir.path()).mkdir("img");
-    WriteAll(dir.filePath("img/side.gif"), "GIF89a...");
+    writeAll(dir.filePath("img/side.gif"), "GIF89a...");
     QTemporaryDir outside;
-    WriteAll(outside.filePath("secret.txt"), "secret");
+    writeAll(outside.filePath("secret.txt"), "secret");
 
     RunningServer server(dir.path());
-    httplib::Client client("127.0.0.1", server.Port());
+    httplib::Client client("127.0.0.1", server.port());
     const auto hello = client.Get("/hello.txt");
     QVERIFY(hello);
     QCOMPARE(hello->status, 200);
@@ -347,7 +347,7 @@ void TestPromoTool::servesFolderAndAnswers404() {
     QVERIFY(escaped);
     QVERIFY(escaped->status >= 400);
 
-    const std::string log = server.StopAndLog();
+    const std::string log = server.stopAndLog();
     QVERIFY2(log.find("\"GET /hello.txt\" 200 11\n") != std::string::npos, log.c_str());
     QVERIFY2(log.find("\"GET /missing.jpg\" 404") != std::string::npos, log.c_str());
 }
@@ -355,44 +355,44 @@ void TestPromoTool::servesFolderAndAnswers404() {
 void TestPromoTool::refusesToBindBeyondLoopback() {
     QTemporaryDir dir;
     std::ostringstream log;
-    promotool::PromoServer server(Local(dir.path()), log);
-    QVERIFY_THROWS_EXCEPTION(PromoError, server.Bind("0.0.0.0", 0));
-    QVERIFY_THROWS_EXCEPTION(PromoError, server.Bind("example.com", 0));
-    QVERIFY_THROWS_EXCEPTION(PromoError, server.Run()); // nothing bound
+    promotool::PromoServer server(local(dir.path()), log);
+    QVERIFY_THROWS_EXCEPTION(PromoError, server.bind("0.0.0.0", 0));
+    QVERIFY_THROWS_EXCEPTION(PromoError, server.bind("example.com", 0));
+    QVERIFY_THROWS_EXCEPTION(PromoError, server.run()); // nothing bound
 
-    QVERIFY_THROWS_EXCEPTION(PromoError, promotool::PromoServer(Local(dir.filePath("none")), log));
+    QVERIFY_THROWS_EXCEPTION(PromoError, promotool::PromoServer(local(dir.filePath("none")), log));
 }
 
 void TestPromoTool::stopBeforeRunEndsRun() {
     QTemporaryDir dir;
     std::ostringstream log;
-    promotool::PromoServer server(Local(dir.path()), log);
-    server.Bind("127.0.0.1", 0);
-    server.Stop();
-    server.Run(); // returns at once instead of serving for ever
+    promotool::PromoServer server(local(dir.path()), log);
+    server.bind("127.0.0.1", 0);
+    server.stop();
+    server.run(); // returns at once instead of serving for ever
 }
 
 void TestPromoTool::servedSettingsReadBack() {
     QTemporaryDir site;
     QVERIFY(site.isValid());
-    promotool::BuildPromoFolder(Local(SourceDir + "/promo/kv64.ini"), Local(site.path()),
+    promotool::buildPromoFolder(local(SourceDir + "/promo/kv64.ini"), local(site.path()),
                                 promotool::DefaultBaseUrl);
 
     RunningServer server(site.path());
-    httplib::Client client("127.0.0.1", server.Port());
+    httplib::Client client("127.0.0.1", server.port());
     const auto settings = client.Get("/kv64.rar");
     QVERIFY(settings);
     QCOMPARE(settings->status, 200);
 
     QTemporaryDir programFolder;
     const QString downloaded = programFolder.filePath("SetConfig.ini");
-    WriteAll(downloaded, QByteArray::fromStdString(settings->body));
-    QCOMPARE(ReadSetting(downloaded, "kv64path", "fname1"),
+    writeAll(downloaded, QByteArray::fromStdString(settings->body));
+    QCOMPARE(readSetting(downloaded, "kv64path", "fname1"),
              std::string(promotool::DefaultBaseUrl) + "top.jpg");
 
     const auto picture = client.Get("/top.jpg");
     QVERIFY(picture);
-    QCOMPARE(QByteArray::fromStdString(picture->body), ReadAll(SourceDir + "/promo/top.jpg"));
+    QCOMPARE(QByteArray::fromStdString(picture->body), readAll(SourceDir + "/promo/top.jpg"));
 }
 
 QTEST_MAIN(TestPromoTool)

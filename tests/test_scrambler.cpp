@@ -17,7 +17,7 @@ namespace {
 // The key byte that a byte appended to prefix meets, found from outside by
 // scrambling two probe bytes: the stored byte is probe XOR h, or the probe
 // itself when it equals h.
-std::uint8_t KeyByteAfter(const std::string& prefix, std::uint16_t key) {
+std::uint8_t keyByteAfter(const std::string& prefix, std::uint16_t key) {
     const auto storedWith = [&](char probe) {
         return static_cast<std::uint8_t>(HexTextToStr(EncryptSetting(prefix + probe, key)).back());
     };
@@ -32,18 +32,18 @@ std::uint8_t KeyByteAfter(const std::string& prefix, std::uint16_t key) {
 
 // A plain value (no zero byte) in which about every third byte equals the
 // key byte at its position.
-std::string ValueWithCollisions(std::mt19937& random, std::uint16_t key, std::size_t length) {
+std::string valueWithCollisions(std::mt19937& random, std::uint16_t key, std::size_t length) {
     std::uniform_int_distribution<int> byte(1, 255);
     std::uniform_int_distribution<int> coin(0, 2);
     std::string value;
     while (value.size() < length) {
-        const std::uint8_t h = KeyByteAfter(value, key);
+        const std::uint8_t h = keyByteAfter(value, key);
         value += static_cast<char>((coin(random) == 0 && h != 0) ? h : byte(random));
     }
     return value;
 }
 
-bool IsUpperHex(const std::string& text) {
+bool isUpperHex(const std::string& text) {
     return text.find_first_not_of("0123456789ABCDEF") == std::string::npos;
 }
 
@@ -92,10 +92,10 @@ private slots:
         for (int run = 0; run < 300; ++run) {
             const auto key = static_cast<std::uint16_t>(anyKey(random));
             const std::string plain =
-                ValueWithCollisions(random, key, std::size_t(anyLength(random)));
+                valueWithCollisions(random, key, std::size_t(anyLength(random)));
             const std::string scrambled = EncryptSetting(plain, key);
             QCOMPARE(scrambled.size(), 2 * plain.size());
-            QVERIFY2(IsUpperHex(scrambled), scrambled.c_str());
+            QVERIFY2(isUpperHex(scrambled), scrambled.c_str());
             QCOMPARE(bytes(DecryptSetting(scrambled, key)), bytes(plain));
         }
     }
@@ -115,7 +115,7 @@ private slots:
         std::string plain;
         int collisions = 0;
         while (plain.size() < 40) {
-            const std::uint8_t h = KeyByteAfter(plain, k);
+            const std::uint8_t h = keyByteAfter(plain, k);
             plain += static_cast<char>(h != 0 ? h : 'x');
             collisions += h != 0;
         }

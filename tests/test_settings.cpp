@@ -46,7 +46,7 @@ class TestSettings : public QObject {
 private slots:
     void init() { QVERIFY(dir_.isValid()); }
     void cleanup() {
-        platform::SetExeNameForTesting("");
+        platform::setExeNameForTesting("");
         for (const QString& name : QDir(dir_.path()).entryList(QDir::Files))
             QFile::remove(path(name));
     }
@@ -146,7 +146,7 @@ private slots:
     }
 
     void emptyFileNameUsesConfigIniInTheProgramFolder() {
-        platform::SetExeNameForTesting(local(path("kalvor-base64")));
+        platform::setExeNameForTesting(local(path("kalvor-base64")));
         std::string value;
         AccessSetting("", Write, "s", "k", "in config", value);
         QVERIFY(QFileInfo::exists(path("config.ini")));
@@ -196,22 +196,22 @@ private slots:
         QFETCH(QByteArray, path);
         QFETCH(bool, windows);
         QFETCH(QByteArray, folder);
-        QCOMPARE(bytes(communal::FolderOfPath(str(path), windows)), folder);
+        QCOMPARE(bytes(communal::folderOfPath(str(path), windows)), folder);
     }
 
     // In GBK the second byte of a character may be 0x5C, the backslash.
     void folderOfPathSkipsDoubleByteTrails() {
         const auto gbkLead = [](unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; };
-        QCOMPARE(bytes(communal::FolderOfPath("C:\\\xD6\xD0\x81\x5C.exe", true, gbkLead)),
+        QCOMPARE(bytes(communal::folderOfPath("C:\\\xD6\xD0\x81\x5C.exe", true, gbkLead)),
                  QByteArray("C:\\"));
-        QCOMPARE(bytes(communal::FolderOfPath("C:\\\x81\x5C\\enc.exe", true, gbkLead)),
+        QCOMPARE(bytes(communal::folderOfPath("C:\\\x81\x5C\\enc.exe", true, gbkLead)),
                  QByteArray("C:\\\x81\x5C\\"));
     }
 
     void appPathOfTheRunningProgram() {
         const std::string folder = communal::GetAppPath();
         QCOMPARE(bytes(folder), QFile::encodeName(QCoreApplication::applicationDirPath() + "/"));
-        platform::SetExeNameForTesting(local(path("kalvor-base64")));
+        platform::setExeNameForTesting(local(path("kalvor-base64")));
         QCOMPARE(bytes(communal::GetAppPath()), QFile::encodeName(dir_.path() + "/"));
     }
 };

@@ -42,12 +42,12 @@ private slots:
     void templateNamesAreReplacedByTheirValues() {
         QFETCH(QString, styleTemplate);
         QFETCH(QString, styleSheet);
-        QCOMPARE(platform::StyleSheetFromTemplate(styleTemplate), styleSheet);
+        QCOMPARE(platform::styleSheetFromTemplate(styleTemplate), styleSheet);
     }
 
     void unknownNameIsAnError() {
         try {
-            platform::StyleSheetFromTemplate(QStringLiteral("a { color: @Fcae@; }"));
+            platform::styleSheetFromTemplate(QStringLiteral("a { color: @Fcae@; }"));
             QFAIL("no error");
         } catch (const platform::Exception& error) {
             QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Unknown skin value @Fcae@"));

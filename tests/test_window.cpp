@@ -72,7 +72,7 @@ private slots:
                  QStringLiteral(
                      "使用说明：在上面文本框输入原文或密文，点击相应按钮在下面生成结\n果！\n"));
         QVERIFY(window.Memo2->toPlainText().isEmpty());
-        QCOMPARE(window.PromoId(), std::string("kv64"));
+        QCOMPARE(window.promoId(), std::string("kv64"));
         QCOMPARE(window.bsSkinData1.skinName(), QStringLiteral("bsSkin0"));
     }
 
@@ -118,7 +118,7 @@ private slots:
         window.show();
         window.bsfrm->setClientSize(clientSize);
         QApplication::processEvents();
-        QCOMPARE(window.ClientArea()->size(), clientSize);
+        QCOMPARE(window.clientArea()->size(), clientSize);
         QCOMPARE(geometryOf(window, name.toLatin1().constData()), geometry);
     }
 
@@ -137,8 +137,8 @@ private slots:
         QApplication::processEvents();
         QVERIFY(window.btn1->isVisible());
         QVERIFY(window.btn1->isEnabled());
-        QVERIFY(isCovered(window.btn1, window.ClientArea()));
-        QVERIFY(!isCovered(window.bsSkinButton1, window.ClientArea()) ||
+        QVERIFY(isCovered(window.btn1, window.clientArea()));
+        QVERIFY(!isCovered(window.bsSkinButton1, window.clientArea()) ||
                 clientSize.width() <= 409 || clientSize.height() < 49 + 96);
     }
 
@@ -225,7 +225,7 @@ private slots:
     void errorBoxText() {
         QFETCH(QByteArray, message);
         QFETCH(QString, shown);
-        QCOMPARE(platform::ErrorBoxText(
+        QCOMPARE(platform::errorBoxText(
                      std::string_view(message.constData(), std::size_t(message.size()))),
                  shown);
     }
@@ -246,7 +246,7 @@ private slots:
             box->accept();
         });
         bool carriedOn = false;
-        Application().Guard([] { throw std::runtime_error("Bitmap image is not valid"); });
+        Application().guard([] { throw std::runtime_error("Bitmap image is not valid"); });
         carriedOn = true;
         QVERIFY(carriedOn);
         QCOMPARE(caption, QStringLiteral("Kalvor base64 加密解密"));

@@ -10,12 +10,12 @@ namespace {
 constexpr int MaxCodeSize = 12;
 constexpr int MaxCodes = 1 << MaxCodeSize;
 
-void PutWord(std::string& out, unsigned value) {
+void putWord(std::string& out, unsigned value) {
     out.push_back(static_cast<char>(value & 0xFF));
     out.push_back(static_cast<char>((value >> 8) & 0xFF));
 }
 
-void PutByte(std::string& out, unsigned value) {
+void putByte(std::string& out, unsigned value) {
     out.push_back(static_cast<char>(value & 0xFF));
 }
 
@@ -23,7 +23,7 @@ void PutByte(std::string& out, unsigned value) {
 // cuts the result into sub-blocks when it is done.
 class CodeWriter {
 public:
-    void Put(unsigned code, int width) {
+    void put(unsigned code, int width) {
         buffer_ |= static_cast<std::uint32_t>(code) << bitCount_;
         bitCount_ += width;
         while (bitCount_ >= 8) {
@@ -33,7 +33,7 @@ public:
         }
     }
 
-    std::string FinishInSubBlocks() {
+    std::string finishInSubBlocks() {
         if (bitCount_ > 0) {
             bytes_.push_back(static_cast<char>(buffer_ & 0xFF));
             buffer_ = 0;
@@ -42,10 +42,10 @@ public:
         std::string blocks;
         for (std::size_t start = 0; start < bytes_.size(); start += 255) {
             const std::size_t length = std::min<std::size_t>(255, bytes_.size() - start);
-            PutByte(blocks, static_cast<unsigned>(length));
+            putByte(blocks, static_cast<unsigned>(length));
             blocks.append(bytes_, start, length);
         }
-        PutByte(blocks, 0);
+        putByte(blocks, 0);
         return blocks;
     }
 
@@ -56,7 +56,7 @@ private:
 };
 
 // Bits needed for a colour table that holds `colours` entries (1 to 8).
-int TableBits(std::size_t colours) {
+int colourTableBits(std::size_t colours) {
     int bits = 1;
     while ((std::size_t{1} << bits) < colours) {
         ++bits;
@@ -64,7 +64,7 @@ int TableBits(std::size_t colours) {
     return bits;
 }
 
-void CheckAnimation(const GifAnimation& animation) {
+void checkAnimation(const GifAnimation& animation) {
     if (animation.width < 1 || animation.width > 0xFFFF || animation.height < 1 ||
         animation.height > 0xFFFF) {
         throw std::invalid_argument("GIF size must be 1 to 65535 pixels each way");
@@ -91,35 +91,35 @@ void CheckAnimation(const GifAnimation& animation) {
     }
 }
 
-void PutNetscapeLoop(std::string& out, std::uint16_t loopCount) {
-    PutByte(out, 0x21);
-    PutByte(out, 0xFF);
-    PutByte(out, 11);
+void putNetscapeLoop(std::string& out, std::uint16_t loopCount) {
+    putByte(out, 0x21);
+    putByte(out, 0xFF);
+    putByte(out, 11);
     out += "NETSCAPE2.0";
-    PutByte(out, 3);
-    PutByte(out, 1);
-    PutWord(out, loopCount);
-    PutByte(out, 0);
+    putByte(out, 3);
+    putByte(out, 1);
+    putWord(out, loopCount);
+    putByte(out, 0);
 }
 
-void PutGraphicControl(std::string& out, const GifFrame& frame,
+void putGraphicControl(std::string& out, const GifFrame& frame,
                        std::optional<std::uint8_t> transparentIndex) {
     // With a transparent colour every frame is drawn on a cleared canvas
     // (disposal "restore to background"), so that earlier frames do not show
     // through; without one, frames simply replace each other.
     const unsigned disposal = transparentIndex ? 2 : 1;
-    PutByte(out, 0x21);
-    PutByte(out, 0xF9);
-    PutByte(out, 4);
-    PutByte(out, (disposal << 2) | (transparentIndex ? 1u : 0u));
-    PutWord(out, frame.delayCentiseconds);
-    PutByte(out, transparentIndex.value_or(0));
-    PutByte(out, 0);
+    putByte(out, 0x21);
+    putByte(out, 0xF9);
+    putByte(out, 4);
+    putByte(out, (disposal << 2) | (transparentIndex ? 1u : 0u));
+    putWord(out, frame.delayCentiseconds);
+    putByte(out, transparentIndex.value_or(0));
+    putByte(out, 0);
 }
 
 } // namespace
 
-std::string EncodeGifImageData(const std::vector<std::uint8_t>& pixels, int minimumCodeSize) {
+std::string encodeGifImageData(const std::vector<std::uint8_t>& pixels, int minimumCodeSize) {
     if (minimumCodeSize < 2 || minimumCodeSize > 8) {
         throw std::invalid_argument("GIF minimum code size must be 2 to 8");
     }
@@ -133,7 +133,7 @@ std::string EncodeGifImageData(const std::vector<std::uint8_t>& pixels, int mini
     int codeSize = minimumCodeSize + 1;
 
     CodeWriter writer;
-    writer.Put(clearCode, codeSize);
+    writer.put(clearCode, codeSize);
     if (!pixels.empty()) {
         unsigned prefix = pixels.front();
         for (std::size_t i = 1; i < pixels.size(); ++i) {
@@ -143,7 +143,7 @@ std::string EncodeGifImageData(const std::vector<std::uint8_t>& pixels, int mini
                 prefix = found->second;
                 continue;
             }
-            writer.Put(prefix, codeSize);
+            writer.put(prefix, codeSize);
             if (nextCode < MaxCodes) {
                 // The decoder learns each code one step later than we do, so
                 // it widens its codes exactly when the code we add now needs
@@ -154,56 +154,56 @@ std::string EncodeGifImageData(const std::vector<std::uint8_t>& pixels, int mini
                 table.emplace(key, static_cast<std::uint16_t>(nextCode++));
             } else {
                 // Table full: start afresh rather than keep stale strings.
-                writer.Put(clearCode, codeSize);
+                writer.put(clearCode, codeSize);
                 table.clear();
                 nextCode = endCode + 1;
                 codeSize = minimumCodeSize + 1;
             }
             prefix = pixel;
         }
-        writer.Put(prefix, codeSize);
+        writer.put(prefix, codeSize);
     }
-    writer.Put(endCode, codeSize);
+    writer.put(endCode, codeSize);
 
     std::string out;
-    PutByte(out, static_cast<unsigned>(minimumCodeSize));
-    out += writer.FinishInSubBlocks();
+    putByte(out, static_cast<unsigned>(minimumCodeSize));
+    out += writer.finishInSubBlocks();
     return out;
 }
 
-std::string EncodeGif(const GifAnimation& animation) {
-    CheckAnimation(animation);
-    const int tableBits = TableBits(animation.palette.size());
+std::string encodeGif(const GifAnimation& animation) {
+    checkAnimation(animation);
+    const int tableBits = colourTableBits(animation.palette.size());
 
     std::string out = "GIF89a";
-    PutWord(out, static_cast<unsigned>(animation.width));
-    PutWord(out, static_cast<unsigned>(animation.height));
+    putWord(out, static_cast<unsigned>(animation.width));
+    putWord(out, static_cast<unsigned>(animation.height));
     // Global colour table present, 8 bits of colour resolution, unsorted.
-    PutByte(out, 0x80u | (7u << 4) | static_cast<unsigned>(tableBits - 1));
-    PutByte(out, animation.transparentIndex.value_or(0));
-    PutByte(out, 0); // square pixels
+    putByte(out, 0x80u | (7u << 4) | static_cast<unsigned>(tableBits - 1));
+    putByte(out, animation.transparentIndex.value_or(0));
+    putByte(out, 0); // square pixels
     for (std::size_t i = 0; i < (std::size_t{1} << tableBits); ++i) {
         const GifColor color = i < animation.palette.size() ? animation.palette[i] : GifColor{};
-        PutByte(out, color.red);
-        PutByte(out, color.green);
-        PutByte(out, color.blue);
+        putByte(out, color.red);
+        putByte(out, color.green);
+        putByte(out, color.blue);
     }
     if (animation.frames.size() > 1) {
-        PutNetscapeLoop(out, animation.loopCount);
+        putNetscapeLoop(out, animation.loopCount);
     }
 
     const int minimumCodeSize = std::max(2, tableBits);
     for (const GifFrame& frame : animation.frames) {
-        PutGraphicControl(out, frame, animation.transparentIndex);
-        PutByte(out, 0x2C);
-        PutWord(out, 0);
-        PutWord(out, 0);
-        PutWord(out, static_cast<unsigned>(animation.width));
-        PutWord(out, static_cast<unsigned>(animation.height));
-        PutByte(out, 0); // no local colour table, not interlaced
-        out += EncodeGifImageData(frame.pixels, minimumCodeSize);
+        putGraphicControl(out, frame, animation.transparentIndex);
+        putByte(out, 0x2C);
+        putWord(out, 0);
+        putWord(out, 0);
+        putWord(out, static_cast<unsigned>(animation.width));
+        putWord(out, static_cast<unsigned>(animation.height));
+        putByte(out, 0); // no local colour table, not interlaced
+        out += encodeGifImageData(frame.pixels, minimumCodeSize);
     }
-    PutByte(out, 0x3B);
+    putByte(out, 0x3B);
     return out;
 }
 

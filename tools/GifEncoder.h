@@ -40,11 +40,11 @@ struct GifAnimation {
 // The complete GIF file. Throws std::invalid_argument for an animation that
 // has no frames, a size outside 1..65535, a palette of 0 or more than 256
 // colours, or a frame whose pixel count or indices do not fit.
-std::string EncodeGif(const GifAnimation& animation);
+std::string encodeGif(const GifAnimation& animation);
 
 // The LZW-compressed data of one frame as it stands in the file: the minimum
 // code size byte, then the data in sub-blocks of at most 255 bytes, then the
 // empty block. Exposed so that tests can check the compressor on its own.
-std::string EncodeGifImageData(const std::vector<std::uint8_t>& pixels, int minimumCodeSize);
+std::string encodeGifImageData(const std::vector<std::uint8_t>& pixels, int minimumCodeSize);
 
 } // namespace promoart

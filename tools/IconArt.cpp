@@ -21,7 +21,7 @@ const QColor Outline = skinColour(palette::FrameOutline);
 const QColor CaptionText = skinColour(palette::CaptionText);
 const QColor Gold = skinColour(palette::ButtonHoverBottom);
 
-void DrawTile(QPainter& painter) {
+void drawTile(QPainter& painter) {
     const QRectF tile(4.5, 4.5, 119, 119);
     QLinearGradient fill(tile.topLeft(), tile.bottomLeft());
     fill.setColorAt(0, Face);
@@ -34,7 +34,7 @@ void DrawTile(QPainter& painter) {
     painter.drawRoundedRect(tile.adjusted(-2.5, -2.5, 2.5, 2.5), 26, 26);
 }
 
-void DrawLettering(QPainter& painter) {
+void drawLettering(QPainter& painter) {
     QFont font("Liberation Sans");
     font.setPixelSize(50);
     font.setBold(true);
@@ -46,7 +46,7 @@ void DrawLettering(QPainter& painter) {
     painter.drawText(QRect(0, 14, 128, 60), Qt::AlignCenter, "B64");
 }
 
-void DrawPadlock(QPainter& painter) {
+void drawPadlock(QPainter& painter) {
     painter.setPen(QPen(Outline, 5, Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(Qt::NoBrush);
     painter.drawArc(QRectF(53, 74, 22, 24), 0, 180 * 16);
@@ -63,7 +63,7 @@ void DrawPadlock(QPainter& painter) {
 }
 
 // An arrow from `from` to `to` with a filled head at `to`.
-void DrawArrow(QPainter& painter, QPointF from, QPointF to) {
+void drawArrow(QPainter& painter, QPointF from, QPointF to) {
     painter.setPen(QPen(Highlight, 5, Qt::SolidLine, Qt::RoundCap));
     const double direction = to.x() > from.x() ? 1 : -1;
     painter.drawLine(from, QPointF(to.x() - direction * 6, to.y()));
@@ -78,17 +78,17 @@ void DrawArrow(QPainter& painter, QPointF from, QPointF to) {
 
 } // namespace
 
-QImage DrawProgramIcon() {
+QImage drawProgramIcon() {
     QImage icon(IconSize, IconSize, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     QPainter painter(&icon);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    DrawTile(painter);
-    DrawLettering(painter);
-    DrawArrow(painter, QPointF(16, 96), QPointF(40, 96));
-    DrawArrow(painter, QPointF(112, 106), QPointF(88, 106));
-    DrawPadlock(painter);
+    drawTile(painter);
+    drawLettering(painter);
+    drawArrow(painter, QPointF(16, 96), QPointF(40, 96));
+    drawArrow(painter, QPointF(112, 106), QPointF(88, 106));
+    drawPadlock(painter);
     painter.end();
     return icon;
 }

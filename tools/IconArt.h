@@ -11,6 +11,6 @@ constexpr int IconSize = 128;
 // A 128 × 128 picture with an alpha channel: a rounded pale-blue tile with
 // "B64" lettering over a padlock between two arrows; the corners outside the
 // tile are transparent. Needs a QGuiApplication for its fonts.
-QImage DrawProgramIcon();
+QImage drawProgramIcon();
 
 } // namespace promoart

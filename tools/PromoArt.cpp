@@ -28,40 +28,40 @@ const QColor GiftRed(214, 48, 49);
 
 constexpr int SideFrameCount = 10;
 
-QFont ChineseFont(int pixelSize, bool bold) {
+QFont chineseFont(int pixelSize, bool bold) {
     QFont font("WenQuanYi Micro Hei");
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
 }
 
-QFont LatinFont(int pixelSize, bool bold) {
+QFont latinFont(int pixelSize, bool bold) {
     QFont font("Liberation Sans");
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
 }
 
-void PreparePainter(QPainter& painter) {
+void preparePainter(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
 }
 
 // A pill-shaped "button" in the gold of a hovered skin button.
-void DrawGoldPill(QPainter& painter, const QRectF& rect, const QString& text) {
+void drawGoldPill(QPainter& painter, const QRectF& rect, const QString& text) {
     QLinearGradient fill(rect.topLeft(), rect.bottomLeft());
     fill.setColorAt(0, GoldLight);
     fill.setColorAt(1, Gold);
     painter.setPen(QPen(Orange, 1));
     painter.setBrush(fill);
     painter.drawRoundedRect(rect, rect.height() / 2, rect.height() / 2);
-    painter.setFont(ChineseFont(12, true));
+    painter.setFont(chineseFont(12, true));
     painter.setPen(QColor(120, 60, 0));
     painter.drawText(rect, Qt::AlignCenter, text);
 }
 
 // A small wrapped present, 22 × 20, with its top-left corner at `origin`.
-void DrawGift(QPainter& painter, QPointF origin, double lidLift) {
+void drawGift(QPainter& painter, QPointF origin, double lidLift) {
     const QRectF box(origin.x() + 1, origin.y() + 8, 20, 12);
     const QRectF lid(origin.x(), origin.y() + 4 - lidLift, 22, 5);
     painter.setPen(QPen(Outline, 1));
@@ -79,7 +79,7 @@ void DrawGift(QPainter& painter, QPointF origin, double lidLift) {
 }
 
 // A four-pointed sparkle of the given radius.
-void DrawSparkle(QPainter& painter, QPointF centre, double radius) {
+void drawSparkle(QPainter& painter, QPointF centre, double radius) {
     if (radius <= 0) {
         return;
     }
@@ -92,7 +92,7 @@ void DrawSparkle(QPainter& painter, QPointF centre, double radius) {
     painter.fillPath(star, Gold);
 }
 
-QPainterPath SideBadge() {
+QPainterPath sideBadge() {
     QPainterPath badge;
     badge.addRoundedRect(QRectF(0.5, 0.5, SideWidth - 1, SideHeight - 1), 10, 10);
     return badge;
@@ -100,13 +100,13 @@ QPainterPath SideBadge() {
 
 // One frame of the side animation; `phase` runs from 0 to 1 while the shine
 // sweeps across, and is 1 on the resting frame.
-QImage DrawSideFrame(double phase) {
+QImage drawSideFrame(double phase) {
     QImage frame(SideWidth, SideHeight, QImage::Format_ARGB32);
     frame.fill(Qt::transparent);
     QPainter painter(&frame);
-    PreparePainter(painter);
+    preparePainter(painter);
 
-    const QPainterPath badge = SideBadge();
+    const QPainterPath badge = sideBadge();
     QLinearGradient fill(0, 0, 0, SideHeight);
     fill.setColorAt(0, Face);
     fill.setColorAt(1, Glass);
@@ -132,13 +132,13 @@ QImage DrawSideFrame(double phase) {
     painter.drawPath(badge);
 
     const double bounce = phase < 1 ? 3 * (phase < 0.5 ? phase * 2 : (1 - phase) * 2) : 0;
-    DrawGift(painter, QPointF(9, 15), bounce);
-    DrawSparkle(painter, QPointF(33, 11), phase < 1 ? 2 + 3 * bounce / 3 : 0);
+    drawGift(painter, QPointF(9, 15), bounce);
+    drawSparkle(painter, QPointF(33, 11), phase < 1 ? 2 + 3 * bounce / 3 : 0);
 
-    painter.setFont(ChineseFont(14, true));
+    painter.setFont(chineseFont(14, true));
     painter.setPen(CaptionText);
     painter.drawText(QRectF(40, 5, 115, 20), Qt::AlignLeft | Qt::AlignVCenter, "新版工具抢先用");
-    painter.setFont(ChineseFont(11, false));
+    painter.setFont(chineseFont(11, false));
     painter.setPen(Outline);
     painter.drawText(QRectF(40, 25, 115, 18), Qt::AlignLeft | Qt::AlignVCenter,
                      "免费下载 · 点此了解 ›");
@@ -146,22 +146,22 @@ QImage DrawSideFrame(double phase) {
     return frame;
 }
 
-int SquaredDistance(const GifColor& color, QRgb pixel) {
+int squaredDistance(const GifColor& color, QRgb pixel) {
     const int red = qRed(pixel) - color.red;
     const int green = qGreen(pixel) - color.green;
     const int blue = qBlue(pixel) - color.blue;
     return red * red + green * green + blue * blue;
 }
 
-std::uint8_t NearestColour(QRgb pixel, const std::vector<GifColor>& palette,
+std::uint8_t nearestColour(QRgb pixel, const std::vector<GifColor>& palette,
                            std::uint8_t transparentIndex) {
     std::size_t best = transparentIndex == 0 ? 1 : 0;
-    int bestDistance = SquaredDistance(palette[best], pixel);
+    int bestDistance = squaredDistance(palette[best], pixel);
     for (std::size_t i = best + 1; i < palette.size(); ++i) {
         if (i == transparentIndex) {
             continue;
         }
-        const int distance = SquaredDistance(palette[i], pixel);
+        const int distance = squaredDistance(palette[i], pixel);
         if (distance < bestDistance) {
             best = i;
             bestDistance = distance;
@@ -170,17 +170,17 @@ std::uint8_t NearestColour(QRgb pixel, const std::vector<GifColor>& palette,
     return static_cast<std::uint8_t>(best);
 }
 
-GifColor ToGifColor(const QColor& color) {
+GifColor toGifColor(const QColor& color) {
     return {static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
             static_cast<std::uint8_t>(color.blue())};
 }
 
 } // namespace
 
-QImage DrawTopBanner() {
+QImage drawTopBanner() {
     QImage banner(TopBannerWidth, TopBannerHeight, QImage::Format_RGB32);
     QPainter painter(&banner);
-    PreparePainter(painter);
+    preparePainter(painter);
 
     QLinearGradient fill(0, 0, TopBannerWidth, 0);
     fill.setColorAt(0, CaptionText);
@@ -190,35 +190,36 @@ QImage DrawTopBanner() {
     painter.fillRect(QRect(0, 0, TopBannerWidth, TopBannerHeight / 2), QColor(255, 255, 255, 28));
 
     painter.setPen(Qt::white);
-    painter.setFont(LatinFont(15, true));
+    painter.setFont(latinFont(15, true));
     painter.drawText(QRectF(7, 3, 80, 19), Qt::AlignLeft | Qt::AlignVCenter, "Kalvor");
-    painter.setFont(ChineseFont(15, true));
+    painter.setFont(chineseFont(15, true));
     painter.drawText(QRectF(61, 3, 80, 19), Qt::AlignLeft | Qt::AlignVCenter, "工具箱");
     painter.setPen(Face);
-    painter.setFont(ChineseFont(11, false));
+    painter.setFont(chineseFont(11, false));
     painter.drawText(QRectF(7, 22, 130, 17), Qt::AlignLeft | Qt::AlignVCenter,
                      "编码 · 解码 · 更多小工具");
 
-    DrawGoldPill(painter, QRectF(141.5, 11.5, 54, 21), "免费下载");
+    drawGoldPill(painter, QRectF(141.5, 11.5, 54, 21), "免费下载");
     painter.end();
     return banner;
 }
 
-std::vector<QImage> DrawSideFrames() {
+std::vector<QImage> drawSideFrames() {
     std::vector<QImage> frames;
+    frames.reserve(SideFrameCount);
     for (int i = 0; i < SideFrameCount - 1; ++i) {
-        frames.push_back(DrawSideFrame(static_cast<double>(i) / (SideFrameCount - 1)));
+        frames.push_back(drawSideFrame(static_cast<double>(i) / (SideFrameCount - 1)));
     }
-    frames.push_back(DrawSideFrame(1));
+    frames.push_back(drawSideFrame(1));
     return frames;
 }
 
-std::vector<GifColor> PromoPalette() {
+std::vector<GifColor> promoPalette() {
     std::vector<GifColor> palette;
     palette.push_back({255, 255, 255}); // transparent
     for (const QColor& color : {Face, Glass, Highlight, Outline, CaptionText, Border, GoldLight,
                                 Gold, Orange, GiftRed, QColor(Qt::white), QColor(Qt::black)}) {
-        palette.push_back(ToGifColor(color));
+        palette.push_back(toGifColor(color));
     }
     // Six levels per channel: 216 colours that cover the rest evenly.
     for (int red = 0; red < 6; ++red) {
@@ -243,7 +244,7 @@ std::vector<GifColor> PromoPalette() {
     return palette;
 }
 
-GifAnimation MakeAnimation(const std::vector<QImage>& frames, const std::vector<GifColor>& palette,
+GifAnimation makeAnimation(const std::vector<QImage>& frames, const std::vector<GifColor>& palette,
                            std::uint8_t transparentIndex, std::uint16_t delayCentiseconds,
                            std::uint16_t holdCentiseconds) {
     if (frames.empty()) {
@@ -270,7 +271,7 @@ GifAnimation MakeAnimation(const std::vector<QImage>& frames, const std::vector<
             for (int x = 0; x < argb.width(); ++x) {
                 frame.pixels.push_back(qAlpha(line[x]) < 128
                                            ? transparentIndex
-                                           : NearestColour(line[x], palette, transparentIndex));
+                                           : nearestColour(line[x], palette, transparentIndex));
             }
         }
         animation.frames.push_back(std::move(frame));

@@ -19,21 +19,21 @@ constexpr int TopBannerHeight = 43;
 constexpr int SideWidth = 157;
 constexpr int SideHeight = 48;
 
-QImage DrawTopBanner();
+QImage drawTopBanner();
 
 // The frames of the side animation, with transparent corners.
-std::vector<QImage> DrawSideFrames();
+std::vector<QImage> drawSideFrames();
 
 // The fixed palette the animation is reduced to: index 0 is the transparent
 // colour, followed by the skin's colours and an even colour cube.
-std::vector<GifColor> PromoPalette();
+std::vector<GifColor> promoPalette();
 constexpr std::uint8_t TransparentIndex = 0;
 
 // Reduces each frame to `palette` (nearest colour; pixels more than half
 // transparent become `transparentIndex`) and assembles a looping animation.
 // The last frame stays on screen `holdCentiseconds`, the others
 // `delayCentiseconds`. All frames must have the size of the first.
-GifAnimation MakeAnimation(const std::vector<QImage>& frames, const std::vector<GifColor>& palette,
+GifAnimation makeAnimation(const std::vector<QImage>& frames, const std::vector<GifColor>& palette,
                            std::uint8_t transparentIndex, std::uint16_t delayCentiseconds,
                            std::uint16_t holdCentiseconds);
 

@@ -19,13 +19,13 @@ std::string Where(const fs::path& source, const PromoEntry& entry) {
 
 // The distinct server files named by the entries, checked to exist next to
 // the source.
-std::vector<std::string> NamedServerFiles(const fs::path& source,
+std::vector<std::string> namedServerFiles(const fs::path& source,
                                           const std::vector<PromoEntry>& entries) {
     std::vector<std::string> files;
     for (const PromoEntry& entry : entries) {
         std::string file;
         try {
-            file = ServerFileOf(entry.value);
+            file = serverFileOf(entry.value);
         } catch (const PromoError& error) {
             throw PromoError(Where(source, entry) + error.what());
         }
@@ -42,7 +42,7 @@ std::vector<std::string> NamedServerFiles(const fs::path& source,
     return files;
 }
 
-std::vector<fs::path> CopyServerFiles(const fs::path& fromDir,
+std::vector<fs::path> copyServerFiles(const fs::path& fromDir,
                                       const std::vector<std::string>& files,
                                       const fs::path& outDir) {
     std::vector<fs::path> copied;
@@ -72,7 +72,7 @@ void WriteSettings(const fs::path& target, const std::vector<PromoEntry>& entrie
         for (const PromoEntry& entry : entries) {
             std::string unused;
             communal::AccessSetting(target.string(), communal::WriteMode, entry.section,
-                                    entry.ident, SubstituteBase(entry.value, baseUrl), unused);
+                                    entry.ident, substituteBase(entry.value, baseUrl), unused);
         }
     } catch (const platform::Exception& error) {
         fs::remove(target, ignored);
@@ -82,14 +82,14 @@ void WriteSettings(const fs::path& target, const std::vector<PromoEntry>& entrie
 
 } // namespace
 
-PublishedFolder BuildPromoFolder(const fs::path& source, const fs::path& outDir,
+PublishedFolder buildPromoFolder(const fs::path& source, const fs::path& outDir,
                                  std::string_view baseUrl) {
-    const std::string base = NormaliseBaseUrl(baseUrl);
-    const std::vector<PromoEntry> entries = ReadPromoSource(source);
+    const std::string base = normaliseBaseUrl(baseUrl);
+    const std::vector<PromoEntry> entries = readPromoSource(source);
     if (entries.empty()) {
         throw PromoError(source.filename().string() + " holds no entries");
     }
-    const std::vector<std::string> files = NamedServerFiles(source, entries);
+    const std::vector<std::string> files = namedServerFiles(source, entries);
 
     std::error_code error;
     fs::create_directories(outDir, error);
@@ -100,7 +100,7 @@ PublishedFolder BuildPromoFolder(const fs::path& source, const fs::path& outDir,
     PublishedFolder published;
     // Files first: the settings file must never name a picture that the
     // server does not have yet.
-    published.copiedFiles = CopyServerFiles(source.parent_path(), files, outDir);
+    published.copiedFiles = copyServerFiles(source.parent_path(), files, outDir);
 
     published.settingsFile = outDir / source.stem();
     published.settingsFile += ".rar";

@@ -22,7 +22,7 @@ struct PublishedFolder {
 // replaces an earlier one only once it is complete. Throws PromoError for a
 // bad source or base URL, a named file that is missing, or a file that cannot
 // be written; an earlier settings file is then left as it was.
-PublishedFolder BuildPromoFolder(const std::filesystem::path& source,
+PublishedFolder buildPromoFolder(const std::filesystem::path& source,
                                  const std::filesystem::path& outDir, std::string_view baseUrl);
 
 } // namespace promotool

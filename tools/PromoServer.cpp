@@ -3,28 +3,31 @@
 #include "PromoSource.h"
 
 #include <arpa/inet.h>
-#include <atomic>
-#include <chrono>
 #include <httplib.h>
 #include <mutex>
 #include <ostream>
-#include <thread>
 
 namespace promotool {
+
+// Asked for by stop() of its own server, to learn that the accept loop is
+// running; answered without a log line.
+constexpr char ReadyPath[] = "/.kv64-promo-ready";
 
 struct PromoServer::Impl {
     httplib::Server server;
     std::ostream& log;
-    std::mutex logMutex;
+    std::mutex mutex; // guards the log and the two flags
     bool bound = false;
-    std::atomic<bool> stopRequested{false};
-    std::atomic<bool> running{false};
+    bool stopRequested = false;
+    bool running = false;
+    std::string address; // as bound
+    int port = 0;
 
     explicit Impl(std::ostream& logStream)
         : log(logStream) {}
 };
 
-bool IsLoopbackHost(std::string_view host) {
+bool isLoopbackHost(std::string_view host) {
     const std::string text(host);
     if (text == "localhost") {
         return true;
@@ -48,9 +51,14 @@ PromoServer::PromoServer(const std::filesystem::path& folder, std::ostream& log)
     // rather than let a browser guess.
     impl_->server.set_file_extension_and_mimetype_mapping("rar", "application/octet-stream");
     impl_->server.set_file_extension_and_mimetype_mapping("ini", "text/plain");
+    impl_->server.Get(ReadyPath, [](const httplib::Request&, httplib::Response& response) {
+        response.status = 204;
+    });
     impl_->server.set_logger(
         [impl = impl_.get()](const httplib::Request& request, const httplib::Response& response) {
-            const std::lock_guard lock(impl->logMutex);
+            if (request.path == ReadyPath)
+                return;
+            const std::lock_guard lock(impl->mutex);
             impl->log << request.remote_addr << " \"" << request.method << ' ' << request.path
                       << "\" " << response.status << ' ' << response.body.size() << std::endl;
         });
@@ -58,8 +66,8 @@ PromoServer::PromoServer(const std::filesystem::path& folder, std::ostream& log)
 
 PromoServer::~PromoServer() = default;
 
-int PromoServer::Bind(std::string_view host, int port) {
-    if (!IsLoopbackHost(host)) {
+int PromoServer::bind(std::string_view host, int port) {
+    if (!isLoopbackHost(host)) {
         throw PromoError("refusing to serve on " + std::string(host) +
                          ": only loopback addresses such as 127.0.0.1 are allowed");
     }
@@ -74,29 +82,38 @@ int PromoServer::Bind(std::string_view host, int port) {
         throw PromoError("cannot listen on " + address + " port " + std::to_string(port));
     }
     impl_->bound = true;
+    impl_->address = address;
+    impl_->port = boundPort;
     return boundPort;
 }
 
-void PromoServer::Run() {
-    if (!impl_->bound) {
-        throw PromoError("the server has not been bound to a port");
+void PromoServer::run() {
+    {
+        const std::lock_guard lock(impl_->mutex);
+        if (!impl_->bound)
+            throw PromoError("the server has not been bound to a port");
+        if (impl_->stopRequested)
+            return;
+        impl_->running = true;
     }
-    // Announce the run before looking at the stop flag; Stop() does the
-    // reverse, so one of the two always sees the other.
-    impl_->running = true;
-    if (!impl_->stopRequested) {
-        impl_->server.listen_after_bind();
-    }
+    impl_->server.listen_after_bind();
+    const std::lock_guard lock(impl_->mutex);
     impl_->running = false;
 }
 
-void PromoServer::Stop() {
-    impl_->stopRequested = true;
-    // Run() may be on its way into the accept loop, which would not see a
-    // stop issued before it starts.
-    while (impl_->running && !impl_->server.is_running()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+void PromoServer::stop() {
+    bool running = false;
+    {
+        const std::lock_guard lock(impl_->mutex);
+        impl_->stopRequested = true;
+        running = impl_->running;
     }
+    if (!running)
+        return; // run() has not begun, and now never will
+    // run() may be on its way into the accept loop, which would miss a stop
+    // issued before it starts. The loop's answer to a request of our own
+    // says it has started; a server that has already ended refuses it.
+    httplib::Client(impl_->address, impl_->port).Get(ReadyPath);
     impl_->server.stop();
 }
 

@@ -20,7 +20,7 @@ constexpr std::string_view DefaultHost = "127.0.0.1";
 
 // True for a literal loopback address (127.0.0.0/8 or ::1) and for
 // "localhost"; every other host, names included, is refused.
-bool IsLoopbackHost(std::string_view host);
+bool isLoopbackHost(std::string_view host);
 
 class PromoServer {
 public:
@@ -33,13 +33,13 @@ public:
 
     // Binds to host and port (0 picks a free port) and gives the port.
     // Throws PromoError for a host that is not loopback or a failed bind.
-    int Bind(std::string_view host, int port);
+    int bind(std::string_view host, int port);
 
-    // Answers requests until Stop(); needs a successful Bind() first.
-    void Run();
+    // Answers requests until stop(); needs a successful bind() first.
+    void run();
 
-    // Ends Run(), from any thread; also when Run() has not started yet.
-    void Stop();
+    // Ends run(), from any thread; also when run() has not started yet.
+    void stop();
 
 private:
     struct Impl;

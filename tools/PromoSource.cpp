@@ -8,7 +8,7 @@ namespace promotool {
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
+std::string_view trim(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     while (!text.empty() && blank(text.front())) {
         text.remove_prefix(1);
@@ -43,7 +43,7 @@ int HexValue(char c) {
     return -1;
 }
 
-std::string PercentDecode(std::string_view text) {
+std::string percentDecode(std::string_view text) {
     std::string decoded;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
@@ -60,7 +60,7 @@ std::string PercentDecode(std::string_view text) {
 
 } // namespace
 
-std::vector<PromoEntry> ParsePromoSource(std::string_view text, std::string_view sourceName) {
+std::vector<PromoEntry> parsePromoSource(std::string_view text, std::string_view sourceName) {
     std::vector<PromoEntry> entries;
     std::string section;
     bool inSection = false;
@@ -68,7 +68,7 @@ std::vector<PromoEntry> ParsePromoSource(std::string_view text, std::string_view
     while (!text.empty()) {
         ++lineNumber;
         const std::size_t end = text.find('\n');
-        const std::string_view line = Trim(text.substr(0, end));
+        const std::string_view line = trim(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
 
         if (line.find('\0') != std::string_view::npos) {
@@ -81,7 +81,7 @@ std::vector<PromoEntry> ParsePromoSource(std::string_view text, std::string_view
             if (line.back() != ']' || line.size() < 3) {
                 Fail(sourceName, lineNumber, "a section line must read [name]");
             }
-            const std::string_view name = Trim(line.substr(1, line.size() - 2));
+            const std::string_view name = trim(line.substr(1, line.size() - 2));
             if (name.empty() || name.find_first_of("[]") != std::string_view::npos) {
                 Fail(sourceName, lineNumber, "section name is empty or holds a bracket");
             }
@@ -96,7 +96,7 @@ std::vector<PromoEntry> ParsePromoSource(std::string_view text, std::string_view
         if (!inSection) {
             Fail(sourceName, lineNumber, "entry before the first section");
         }
-        const std::string_view ident = Trim(line.substr(0, equals));
+        const std::string_view ident = trim(line.substr(0, equals));
         if (ident.empty() || ident.front() == '[' || ident.front() == ';') {
             Fail(sourceName, lineNumber, "entry name is empty or starts with [ or ;");
         }
@@ -109,21 +109,21 @@ std::vector<PromoEntry> ParsePromoSource(std::string_view text, std::string_view
             }
         }
         entries.push_back(
-            {section, std::string(ident), std::string(Trim(line.substr(equals + 1))), lineNumber});
+            {section, std::string(ident), std::string(trim(line.substr(equals + 1))), lineNumber});
     }
     return entries;
 }
 
-std::vector<PromoEntry> ReadPromoSource(const std::filesystem::path& source) {
+std::vector<PromoEntry> readPromoSource(const std::filesystem::path& source) {
     std::ifstream file(source, std::ios::binary);
     std::ostringstream text;
     if (!file || !(text << file.rdbuf())) {
         throw PromoError("cannot read " + source.string());
     }
-    return ParsePromoSource(text.str(), source.filename().string());
+    return parsePromoSource(text.str(), source.filename().string());
 }
 
-std::string NormaliseBaseUrl(std::string_view baseUrl) {
+std::string normaliseBaseUrl(std::string_view baseUrl) {
     std::size_t schemeLength = 0;
     for (std::string_view scheme : {"http://", "https://"}) {
         if (LowerAscii(baseUrl.substr(0, scheme.size())) == scheme) {
@@ -148,7 +148,7 @@ std::string NormaliseBaseUrl(std::string_view baseUrl) {
     return normalised;
 }
 
-std::string SubstituteBase(std::string_view value, std::string_view baseUrl) {
+std::string substituteBase(std::string_view value, std::string_view baseUrl) {
     std::string result;
     for (std::size_t at = value.find(BasePlaceholder); at != std::string_view::npos;
          at = value.find(BasePlaceholder)) {
@@ -160,13 +160,13 @@ std::string SubstituteBase(std::string_view value, std::string_view baseUrl) {
     return result;
 }
 
-std::string ServerFileOf(std::string_view value) {
+std::string serverFileOf(std::string_view value) {
     if (value.substr(0, BasePlaceholder.size()) != BasePlaceholder) {
         return {};
     }
     std::string_view path = value.substr(BasePlaceholder.size());
     path = path.substr(0, path.find_first_of("?#"));
-    const std::string decoded = PercentDecode(path);
+    std::string decoded = percentDecode(path);
     if (decoded.empty() || decoded.back() == '/') {
         return {};
     }

@@ -40,17 +40,17 @@ struct PromoEntry {
 // form cannot hold, or an entry given twice in a section (names compared
 // without regard to ASCII case, as the program's reader does) throws
 // PromoError "<sourceName>:<line>: <what is wrong>".
-std::vector<PromoEntry> ParsePromoSource(std::string_view text, std::string_view sourceName);
+std::vector<PromoEntry> parsePromoSource(std::string_view text, std::string_view sourceName);
 
 // Reads and parses a source file; a file that cannot be read throws.
-std::vector<PromoEntry> ReadPromoSource(const std::filesystem::path& source);
+std::vector<PromoEntry> readPromoSource(const std::filesystem::path& source);
 
 // Checks a base URL and gives it with a final "/": it must start with
 // "http://" or "https://" and name a host. Anything else throws.
-std::string NormaliseBaseUrl(std::string_view baseUrl);
+std::string normaliseBaseUrl(std::string_view baseUrl);
 
 // The value with every "{base}" replaced by baseUrl.
-std::string SubstituteBase(std::string_view value, std::string_view baseUrl);
+std::string substituteBase(std::string_view value, std::string_view baseUrl);
 
 // The file on the promotion server that a value names, as a relative path
 // ("top.jpg", "img/side.gif"): the part of a value that starts with
@@ -58,6 +58,6 @@ std::string SubstituteBase(std::string_view value, std::string_view baseUrl);
 // value does not start with the placeholder or names a folder. A path that
 // would leave the server's folder ("..", an absolute path, a backslash or a
 // zero byte) throws PromoError.
-std::string ServerFileOf(std::string_view value);
+std::string serverFileOf(std::string_view value);
 
 } // namespace promotool

@@ -14,6 +14,7 @@
 #include <iostream>
 #include <optional>
 #include <pthread.h>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +23,7 @@ namespace {
 
 constexpr int UsageError = 2;
 
-int Usage() {
+int usage() {
     std::cerr << "usage: kv64-promo build <source.ini> <outdir> [--base URL]\n"
                  "       kv64-promo serve <dir> [--port N] [--host 127.0.0.1]\n";
     return UsageError;
@@ -34,7 +35,7 @@ struct Arguments {
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options;
 
-    std::optional<std::string> Option(const std::string& name) const {
+    std::optional<std::string> option(const std::string& name) const {
         for (const auto& [key, value] : options) {
             if (key == name) {
                 return value;
@@ -44,7 +45,7 @@ struct Arguments {
     }
 };
 
-std::optional<Arguments> ParseArguments(int argc, char* argv[],
+std::optional<Arguments> parseArguments(int argc, char* argv[],
                                         const std::vector<std::string>& known) {
     Arguments arguments;
     for (int i = 2; i < argc; ++i) {
@@ -62,14 +63,14 @@ std::optional<Arguments> ParseArguments(int argc, char* argv[],
     return arguments;
 }
 
-int Build(const Arguments& arguments) {
+int build(const Arguments& arguments) {
     if (arguments.positional.size() != 2) {
-        return Usage();
+        return usage();
     }
     const std::string base =
-        arguments.Option("base").value_or(std::string(promotool::DefaultBaseUrl));
+        arguments.option("base").value_or(std::string(promotool::DefaultBaseUrl));
     const auto published =
-        promotool::BuildPromoFolder(arguments.positional[0], arguments.positional[1], base);
+        promotool::buildPromoFolder(arguments.positional[0], arguments.positional[1], base);
     std::cout << "wrote " << published.settingsFile.string() << '\n';
     for (const auto& file : published.copiedFiles) {
         std::cout << "copied " << file.string() << '\n';
@@ -77,7 +78,7 @@ int Build(const Arguments& arguments) {
     return 0;
 }
 
-std::optional<int> ParsePort(const std::string& text) {
+std::optional<int> parsePort(const std::string& text) {
     try {
         std::size_t used = 0;
         const int port = std::stoi(text, &used);
@@ -89,17 +90,17 @@ std::optional<int> ParsePort(const std::string& text) {
     return std::nullopt;
 }
 
-int Serve(const Arguments& arguments) {
+int serve(const Arguments& arguments) {
     if (arguments.positional.size() != 1) {
-        return Usage();
+        return usage();
     }
     const auto port =
-        ParsePort(arguments.Option("port").value_or(std::to_string(promotool::DefaultPort)));
+        parsePort(arguments.option("port").value_or(std::to_string(promotool::DefaultPort)));
     if (!port) {
         std::cerr << "kv64-promo: the port must be a number from 1 to 65535\n";
         return UsageError;
     }
-    const std::string host = arguments.Option("host").value_or(std::string(promotool::DefaultHost));
+    const std::string host = arguments.option("host").value_or(std::string(promotool::DefaultHost));
 
     // Ctrl+C and SIGTERM are taken by a thread of their own, which stops the
     // server in an orderly way; blocked here, they stay blocked in every
@@ -111,7 +112,7 @@ int Serve(const Arguments& arguments) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     promotool::PromoServer server(arguments.positional[0], std::cout);
-    const int boundPort = server.Bind(host, *port);
+    const int boundPort = server.bind(host, *port);
     std::cout << "serving " << arguments.positional[0] << " at http://"
               << (host.find(':') != std::string::npos ? "[" + host + "]" : host) << ':' << boundPort
               << "/ (Ctrl+C stops)" << std::endl;
@@ -119,11 +120,12 @@ int Serve(const Arguments& arguments) {
     std::thread signalWatcher([&server, &stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        server.Stop();
+        server.stop();
     });
-    server.Run();
-    // Run() also ends when the server fails; wake the watcher then.
-    pthread_kill(signalWatcher.native_handle(), SIGTERM);
+    server.run();
+    // run() also ends when the server fails; the watcher then waits still,
+    // and a stop signal to the whole process wakes it.
+    kill(getpid(), SIGTERM);
     signalWatcher.join();
     std::cout << "stopped" << std::endl;
     return 0;
@@ -133,21 +135,21 @@ int Serve(const Arguments& arguments) {
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {
-        return Usage();
+        return usage();
     }
     const std::string command = argv[1];
     try {
         if (command == "build") {
-            const auto arguments = ParseArguments(argc, argv, {"base"});
-            return arguments ? Build(*arguments) : Usage();
+            const auto arguments = parseArguments(argc, argv, {"base"});
+            return arguments ? build(*arguments) : usage();
         }
         if (command == "serve") {
-            const auto arguments = ParseArguments(argc, argv, {"port", "host"});
-            return arguments ? Serve(*arguments) : Usage();
+            const auto arguments = parseArguments(argc, argv, {"port", "host"});
+            return arguments ? serve(*arguments) : usage();
         }
     } catch (const std::exception& error) {
         std::cerr << "kv64-promo: " << error.what() << '\n';
         return 1;
     }
-    return Usage();
+    return usage();
 }

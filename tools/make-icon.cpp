@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[1]);
-    if (!promoart::DrawProgramIcon().save(target, "PNG")) {
+    if (!promoart::drawProgramIcon().save(target, "PNG")) {
         std::fprintf(stderr, "make-icon: cannot write %s\n", argv[1]);
         return 1;
     }

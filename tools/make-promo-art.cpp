@@ -43,17 +43,17 @@ int main(int argc, char* argv[]) {
     }
 
     const QString topPath = folder.filePath("top.jpg");
-    if (!promoart::DrawTopBanner().save(topPath, "JPEG", 92)) {
+    if (!promoart::drawTopBanner().save(topPath, "JPEG", 92)) {
         std::fprintf(stderr, "make-promo-art: cannot write %s\n", qPrintable(topPath));
         return 1;
     }
 
     const QString sidePath = folder.filePath("side.gif");
     try {
-        const auto animation = promoart::MakeAnimation(
-            promoart::DrawSideFrames(), promoart::PromoPalette(), promoart::TransparentIndex,
+        const auto animation = promoart::makeAnimation(
+            promoart::drawSideFrames(), promoart::promoPalette(), promoart::TransparentIndex,
             SweepDelayCentiseconds, RestCentiseconds);
-        if (!WriteFile(sidePath, promoart::EncodeGif(animation))) {
+        if (!WriteFile(sidePath, promoart::encodeGif(animation))) {
             std::fprintf(stderr, "make-promo-art: cannot write %s\n", qPrintable(sidePath));
             return 1;
         }

@@ -12,7 +12,7 @@
 
 namespace communal {
 
-std::string FolderOfPath(std::string_view path, bool windowsRules,
+std::string folderOfPath(std::string_view path, bool windowsRules,
                          const LeadBytePredicate& isLeadByte) {
     std::size_t cut = 0; // length of the folder part
     for (std::size_t i = 0; i < path.size(); ++i) {
@@ -35,11 +35,11 @@ std::string FolderOfPath(std::string_view path, bool windowsRules,
 
 std::string GetAppPath() {
 #ifdef _WIN32
-    return FolderOfPath(platform::ExeName(), true, [](unsigned char byte) {
-        return platform::IsLeadByte(byte, platform::CodePage::system());
+    return folderOfPath(platform::ExeName(), true, [](unsigned char byte) {
+        return platform::isLeadByte(byte, platform::CodePage::system());
     });
 #else
-    return FolderOfPath(platform::ExeName(), false);
+    return folderOfPath(platform::ExeName(), false);
 #endif
 }
 

@@ -17,7 +17,7 @@ using LeadBytePredicate = std::function<bool(unsigned char)>;
 // the backslash and the colon, and the second byte of a two-byte character
 // (as isLeadByte tells) is never taken for one; otherwise the separator is
 // "/".
-std::string FolderOfPath(std::string_view path, bool windowsRules,
+std::string folderOfPath(std::string_view path, bool windowsRules,
                          const LeadBytePredicate& isLeadByte = {});
 
 // The folder of the running program's executable, ending in the platform's

@@ -55,20 +55,20 @@ void drawPlaceholder(platform::TbsSkinLinkImage* image) {
     canvas.Pen.Color = QColor(255, 0, 0);
     canvas.Rectangle(0, 0, 10, 10);
     canvas.TextOut(0, 0, QStringLiteral("点击领取神秘大奖！"));
-    image->setURL(PromoBaseUrl());
+    image->setURL(promoBaseUrl());
 }
 
 } // namespace
 
-std::string PromoBaseUrl() {
+std::string promoBaseUrl() {
     return baseUrlOverride().empty() ? std::string(promoaddress::BaseUrl) : baseUrlOverride();
 }
 
-void SetPromoBaseUrlForTesting(std::string address) {
+void setPromoBaseUrlForTesting(std::string address) {
     baseUrlOverride() = std::move(address);
 }
 
-bool IsPlainFileExtension(std::string_view extension) {
+bool isPlainFileExtension(std::string_view extension) {
     for (char c : extension) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F)
@@ -80,7 +80,7 @@ bool IsPlainFileExtension(std::string_view extension) {
 }
 
 bool FetchPromoSettings(std::string_view id) {
-    const std::string address = PromoBaseUrl() + std::string(id) + ".rar";
+    const std::string address = promoBaseUrl() + std::string(id) + ".rar";
     return DownloadFile(address, settingsFile());
 }
 
@@ -92,7 +92,7 @@ void LoadPromoImage(platform::TbsSkinLinkImage* image, std::string_view slot, st
     // The address comes from the network: a name that would leave the
     // program folder, or that Windows could not store, is never used.
     const std::string extension = platform::ExtractFileExt(address);
-    if (!IsPlainFileExtension(extension)) {
+    if (!isPlainFileExtension(extension)) {
         drawPlaceholder(image);
         return;
     }

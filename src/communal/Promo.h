@@ -12,10 +12,10 @@
 namespace communal {
 
 // The promotion server's base URL, an address ending in "/", built in.
-std::string PromoBaseUrl();
-// Makes PromoBaseUrl() give another address, so that tests can serve the
+std::string promoBaseUrl();
+// Makes promoBaseUrl() give another address, so that tests can serve the
 // promotion from a port of their own. An empty address restores the built-in one.
-void SetPromoBaseUrlForTesting(std::string address);
+void setPromoBaseUrlForTesting(std::string address);
 
 // The name of the settings file in the program folder.
 inline constexpr std::string_view PromoSettingsFileName = "SetConfig.ini";
@@ -33,6 +33,6 @@ void LoadPromoImage(platform::TbsSkinLinkImage* image, std::string_view slot, st
 // Whether an extension taken from a picture address gives a kept picture that
 // is a plain file directly in the program folder on every platform: no "/",
 // and none of the characters that a Windows file name cannot hold.
-bool IsPlainFileExtension(std::string_view extension);
+bool isPlainFileExtension(std::string_view extension);
 
 } // namespace communal

@@ -8,11 +8,11 @@ constexpr std::uint16_t Increment = 22719;
 
 // The running key after a byte; the cast takes it modulo 65536 every time,
 // whatever width the arithmetic is done in.
-std::uint16_t NextKey(std::uint16_t key, std::uint8_t fed) {
+std::uint16_t nextKey(std::uint16_t key, std::uint8_t fed) {
     return static_cast<std::uint16_t>((std::uint32_t(key) + fed) * Multiplier + Increment);
 }
 
-std::uint8_t KeyByte(std::uint16_t key) {
+std::uint8_t keyByte(std::uint16_t key) {
     return static_cast<std::uint8_t>(key >> 8);
 }
 
@@ -22,8 +22,8 @@ std::string EncryptSetting(std::string_view source, std::uint16_t key) {
     std::string scrambled(source);
     for (char& byte : scrambled) {
         const auto plain = static_cast<std::uint8_t>(byte);
-        const auto mixed = static_cast<std::uint8_t>(plain ^ KeyByte(key));
-        key = NextKey(key, mixed);
+        const auto mixed = static_cast<std::uint8_t>(plain ^ keyByte(key));
+        key = nextKey(key, mixed);
         // A zero cannot be stored, so the plain byte stands in for it; the
         // reader recognises it as equal to its key byte.
         if (mixed != 0)
@@ -36,11 +36,11 @@ std::string DecryptSetting(std::string_view hexText, std::uint16_t key) {
     std::string plain = HexTextToStr(hexText);
     for (char& byte : plain) {
         const auto stored = static_cast<std::uint8_t>(byte);
-        if (stored == KeyByte(key)) {
-            key = NextKey(key, 0);
+        if (stored == keyByte(key)) {
+            key = nextKey(key, 0);
         } else {
-            byte = static_cast<char>(stored ^ KeyByte(key));
-            key = NextKey(key, stored);
+            byte = static_cast<char>(stored ^ keyByte(key));
+            key = nextKey(key, stored);
         }
     }
     return plain;

@@ -25,10 +25,10 @@ TfrmAd::TfrmAd(QWidget* parent)
     bsfrm->setClientSize(QSize(570, 418));
     applySkin();
     connectCommands();
-    platform::Application().Guard([this] { FormCreate(this); });
+    platform::Application().guard([this] { FormCreate(this); });
 }
 
-QWidget* TfrmAd::ClientArea() const {
+QWidget* TfrmAd::clientArea() const {
     return bsfrm->clientArea();
 }
 
@@ -124,7 +124,7 @@ void TfrmAd::applySkin() {
 void TfrmAd::connectCommands() {
     auto guarded = [this](void (TfrmAd::*handler)(QObject*), QObject* sender) {
         return [this, handler, sender] {
-            platform::Application().Guard([&] { (this->*handler)(sender); });
+            platform::Application().guard([&] { (this->*handler)(sender); });
         };
     };
     connect(bsSkinButton1, &QPushButton::clicked, this,
@@ -138,7 +138,7 @@ void TfrmAd::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Runs before the window first appears on the screen.
     if (!event->spontaneous())
-        platform::Application().Guard([this] { FormShow(this); });
+        platform::Application().guard([this] { FormShow(this); });
 }
 
 void TfrmAd::FormCreate(QObject* /*sender*/) {

@@ -38,7 +38,7 @@ public:
     platform::TbsSkinPanel* bsSkinPanel3 = nullptr;
 
     // The window's client area, where the parts above live.
-    QWidget* ClientArea() const;
+    QWidget* clientArea() const;
 
     void FormCreate(QObject* sender);
     void FormShow(QObject* sender);
@@ -48,7 +48,7 @@ public:
     void bsSkinButton2Click(QObject* sender);
     void btn1Click(QObject* sender);
 
-    const std::string& PromoId() const { return FPromoId; }
+    const std::string& promoId() const { return FPromoId; }
 
 protected:
     void showEvent(QShowEvent* event) override;

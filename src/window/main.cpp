@@ -6,7 +6,7 @@
 
 int main(int argc, char* argv[]) {
     platform::CodePage::useLocaleFromEnvironment();
-    platform::KeepLargeAllocations();
+    platform::keepLargeAllocations();
     QApplication app(argc, argv);
     platform::Application().setTitle(QString::fromUtf16(ApplicationTitle));
     // The taskbar shows the title alone, with no program name appended.

@@ -14,12 +14,12 @@ class OfflinePromotion {
 public:
     static constexpr char OfflineServer[] = "http://127.0.0.1:1/";
 
-    OfflinePromotion() { communal::SetPromoBaseUrlForTesting(OfflineServer); }
-    ~OfflinePromotion() { communal::SetPromoBaseUrlForTesting({}); }
+    OfflinePromotion() { communal::setPromoBaseUrlForTesting(OfflineServer); }
+    ~OfflinePromotion() { communal::setPromoBaseUrlForTesting({}); }
     OfflinePromotion(const OfflinePromotion&) = delete;
     OfflinePromotion& operator=(const OfflinePromotion&) = delete;
 
-    void serveFrom(const std::string& baseUrl) { communal::SetPromoBaseUrlForTesting(baseUrl); }
+    void serveFrom(const std::string& baseUrl) { communal::setPromoBaseUrlForTesting(baseUrl); }
 };
 
 } // namespace testsupport

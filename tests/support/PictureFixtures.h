@@ -126,7 +126,7 @@ inline QByteArray wmf(int width, int height, const QByteArray& records, int unit
     putDword(out, 0);
     quint16 checksum = 0;
     for (int word = 0; word < 10; ++word)
-        checksum ^= qFromLittleEndian<quint16>(out.constData() + 2 * word);
+        checksum ^= qFromLittleEndian<quint16>(out.constData() + qsizetype{2} * word);
     putWord(out, checksum);
     const QByteArray end = wmfRecord(0, {});
     putWord(out, 1); // in memory

@@ -14,9 +14,9 @@ namespace testsupport {
 class TemporaryProgramFolder {
 public:
     TemporaryProgramFolder() {
-        platform::SetExeNameForTesting(local(dir_.filePath(QStringLiteral("kalvor-base64"))));
+        platform::setExeNameForTesting(local(dir_.filePath(QStringLiteral("kalvor-base64"))));
     }
-    ~TemporaryProgramFolder() { platform::SetExeNameForTesting({}); }
+    ~TemporaryProgramFolder() { platform::setExeNameForTesting({}); }
     TemporaryProgramFolder(const TemporaryProgramFolder&) = delete;
     TemporaryProgramFolder& operator=(const TemporaryProgramFolder&) = delete;
 

@@ -28,7 +28,7 @@ struct DownloadLimits {
     static constexpr long DefaultStallBytesPerSecond = 1;
     static constexpr std::chrono::seconds DefaultStallTime{5};
     // A larger body is a failure, and nothing of it is kept.
-    static constexpr std::uint64_t DefaultMaxBodyBytes = 8 * 1024 * 1024;
+    static constexpr std::uint64_t DefaultMaxBodyBytes = std::uint64_t{8} * 1024 * 1024;
     // Redirects followed before the download gives up.
     static constexpr long DefaultMaxRedirects = 5;
 

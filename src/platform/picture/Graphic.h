@@ -34,7 +34,7 @@ public:
 
     // Starts an animation, if the graphic has one; onFrame runs after each
     // new frame.
-    virtual void animate(std::function<void()> onFrame) { (void)onFrame; }
+    virtual void animate(std::function<void()> /*onFrame*/) {}
 };
 
 // A graphic that is one raster image.
@@ -59,16 +59,16 @@ public:
     QImage* bitmap() override { return &image_; }
 };
 
-std::unique_ptr<TGraphic> ReadBitmap(const QByteArray& data);
-std::unique_ptr<TGraphic> ReadIcon(const QByteArray& data);
-std::unique_ptr<TGraphic> ReadJpeg(const QByteArray& data);
-std::unique_ptr<TGraphic> ReadGif(const QByteArray& data);
-std::unique_ptr<TGraphic> ReadWindowsMetafile(const QByteArray& data);
-std::unique_ptr<TGraphic> ReadEnhancedMetafile(const QByteArray& data);
+std::unique_ptr<TGraphic> readBitmap(const QByteArray& data);
+std::unique_ptr<TGraphic> readIcon(const QByteArray& data);
+std::unique_ptr<TGraphic> readJpeg(const QByteArray& data);
+std::unique_ptr<TGraphic> readGif(const QByteArray& data);
+std::unique_ptr<TGraphic> readWindowsMetafile(const QByteArray& data);
+std::unique_ptr<TGraphic> readEnhancedMetafile(const QByteArray& data);
 
 // Decodes data with Qt's reader for the format, after the caller's own
 // header checks. Throws Exception(invalidMessage) when the reader cannot
 // tell the size, the size passes the pixel limit or decoding fails.
-QImage ReadWithQt(const QByteArray& data, const char* format, const std::string& invalidMessage);
+QImage readWithQt(const QByteArray& data, const char* format, const std::string& invalidMessage);
 
 } // namespace platform

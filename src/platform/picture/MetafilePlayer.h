@@ -134,8 +134,8 @@ private:
 // A metafile of either kind, recorded once at load and replayed at draw.
 class TMetafile : public TGraphic {
 public:
-    TMetafile(QPicture picture, QSize size)
-        : picture_(std::move(picture))
+    TMetafile(const QPicture& picture, QSize size)
+        : picture_(picture)
         , size_(size) {}
 
     QSize size() const override { return size_; }

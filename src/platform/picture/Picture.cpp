@@ -32,13 +32,13 @@ const std::vector<Registration>& registry() {
         const auto add = [&list](std::string_view extension, std::string description, Reader read) {
             list.push_back({{lowerCase(extension), std::move(description)}, std::move(read)});
         };
-        add("wmf", "Metafiles", ReadWindowsMetafile);
-        add("emf", "Enhanced Metafiles", ReadEnhancedMetafile);
-        add("ico", "Icons", ReadIcon);
-        add("bmp", "Bitmaps", ReadBitmap);
-        add("GIF", "GIF Image", ReadGif);
-        add("jpeg", "JPEG Image File", ReadJpeg);
-        add("jpg", "JPEG Image File", ReadJpeg);
+        add("wmf", "Metafiles", readWindowsMetafile);
+        add("emf", "Enhanced Metafiles", readEnhancedMetafile);
+        add("ico", "Icons", readIcon);
+        add("bmp", "Bitmaps", readBitmap);
+        add("GIF", "GIF Image", readGif);
+        add("jpeg", "JPEG Image File", readJpeg);
+        add("jpg", "JPEG Image File", readJpeg);
         return list;
     }();
     return formats;
@@ -77,7 +77,7 @@ std::string_view localFileName(std::string_view path) {
 
 } // namespace
 
-std::vector<PictureFormat> PictureFormats() {
+std::vector<PictureFormat> pictureFormats() {
     std::vector<PictureFormat> formats;
     for (const Registration& registration : registry())
         formats.push_back(registration.format);

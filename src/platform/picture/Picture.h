@@ -28,7 +28,7 @@ struct PictureFormat {
 };
 
 // The registered formats, in the order of their registration.
-std::vector<PictureFormat> PictureFormats();
+std::vector<PictureFormat> pictureFormats();
 
 class TPicture : public QObject {
     Q_OBJECT

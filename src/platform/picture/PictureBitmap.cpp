@@ -10,14 +10,14 @@
 
 namespace platform {
 
-QImage ReadWithQt(const QByteArray& data, const char* format, const std::string& invalidMessage) {
+QImage readWithQt(const QByteArray& data, const char* format, const std::string& invalidMessage) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     // Our own pixel limit governs; Qt's allocation limit (in megabytes) only
     // has to let a picture of that many 32-bit pixels through.
-    reader.setAllocationLimit(static_cast<int>(MaxPicturePixels * 4 / (1024 * 1024)) + 64);
+    reader.setAllocationLimit(static_cast<int>(MaxPicturePixels * 4 / (qint64{1024} * 1024)) + 64);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty() || exceedsPixelLimit(size.width(), size.height()))
         throw Exception(invalidMessage);
@@ -76,14 +76,14 @@ bool holdsAllRows(const QByteArray& data) {
 
 } // namespace
 
-std::unique_ptr<TGraphic> ReadBitmap(const QByteArray& data) {
+std::unique_ptr<TGraphic> readBitmap(const QByteArray& data) {
     if (data.size() < FileHeaderSize + 12 || !data.startsWith("BM") ||
         !knownInfoHeaderSize(dword32At(data, FileHeaderSize)) || !holdsAllRows(data))
         throw Exception(InvalidBitmap);
-    return std::make_unique<TBitmap>(ReadWithQt(data, "bmp", InvalidBitmap));
+    return std::make_unique<TBitmap>(readWithQt(data, "bmp", InvalidBitmap));
 }
 
-std::unique_ptr<TGraphic> ReadIcon(const QByteArray& data) {
+std::unique_ptr<TGraphic> readIcon(const QByteArray& data) {
     // ICONDIR: reserved 0, type 1 (icon), the number of images; then one
     // 16-byte entry per image, whose image data must lie inside the file.
     constexpr qsizetype DirSize = 6;
@@ -98,7 +98,7 @@ std::unique_ptr<TGraphic> ReadIcon(const QByteArray& data) {
         if (bytes == 0 || offset < DirSize + EntrySize * count || offset + bytes > data.size())
             throw Exception(InvalidIcon);
     }
-    return std::make_unique<TRasterGraphic>(ReadWithQt(data, "ico", InvalidIcon));
+    return std::make_unique<TRasterGraphic>(readWithQt(data, "ico", InvalidIcon));
 }
 
 } // namespace platform

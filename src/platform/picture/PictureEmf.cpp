@@ -9,12 +9,48 @@
 #include "system/Exception.h"
 
 #include <cmath>
+#include <unordered_map>
 
 namespace platform {
 namespace {
 
-constexpr quint32 EmrHeader = 1;
-constexpr quint32 EmrEof = 14;
+// The types of the records this reader knows, named as the format names
+// them (EMR_HEADER ...).
+enum RecordType : quint32 {
+    EmrHeader = 1,
+    EmrPolygon = 3,
+    EmrPolyline = 4,
+    EmrPolyPolygon = 8,
+    EmrSetWindowExtEx = 9,
+    EmrSetWindowOrgEx = 10,
+    EmrSetViewportExtEx = 11,
+    EmrSetViewportOrgEx = 12,
+    EmrEof = 14,
+    EmrSetMapMode = 17,
+    EmrSetBkMode = 18,
+    EmrSetPolyFillMode = 19,
+    EmrSetTextAlign = 22,
+    EmrSetTextColor = 24,
+    EmrSetBkColor = 25,
+    EmrMoveToEx = 27,
+    EmrSaveDc = 33,
+    EmrRestoreDc = 34,
+    EmrSelectObject = 37,
+    EmrCreatePen = 38,
+    EmrCreateBrushIndirect = 39,
+    EmrDeleteObject = 40,
+    EmrEllipse = 42,
+    EmrRectangle = 43,
+    EmrRoundRect = 44,
+    EmrLineTo = 54,
+    EmrExtCreateFontIndirectW = 82,
+    EmrExtTextOutA = 83,
+    EmrExtTextOutW = 84,
+    EmrPolygon16 = 86,
+    EmrPolyline16 = 87,
+    EmrPolyPolygon16 = 91,
+    EmrExtCreatePen = 95,
+};
 constexpr quint32 EmfSignature = 0x464D4520; // " EMF"
 constexpr qsizetype MinHeaderSize = 88;
 constexpr double ScreenPixelsPerInch = 96;
@@ -43,6 +79,8 @@ public:
             invalid();
         return dword32At(data_, record_.offset + at);
     }
+    // The record's size in bytes.
+    qsizetype size() const { return record_.size; }
     qint32 integer(qsizetype at) const { return static_cast<qint32>(dword(at)); }
     qint16 word(qsizetype at) const {
         if (at < 0 || at + 2 > record_.size)
@@ -167,127 +205,109 @@ void textOut(MetafilePlayer& player, const Fields& f, bool wide) {
                    options & EtoClipped ? std::optional(box) : std::nullopt);
 }
 
+void playPolyPolygon(MetafilePlayer& player, const Fields& f, bool wide) {
+    // The bounds, the number of polygons and of all points, the point
+    // counts, then the points.
+    const qint64 polygons = f.dword(24);
+    if (polygons < 0 || 32 + polygons * 4 > f.size())
+        invalid();
+    qsizetype next = 32 + static_cast<qsizetype>(polygons) * 4;
+    std::vector<QPolygonF> shapes;
+    for (qint64 i = 0; i < polygons; ++i) {
+        const qint64 count = f.dword(32 + static_cast<qsizetype>(i) * 4);
+        shapes.push_back(f.points(next, count, wide));
+        next += static_cast<qsizetype>(count) * (wide ? 8 : 4);
+    }
+    player.polyPolygon(shapes);
+}
+
+void playSelectObject(MetafilePlayer& player, const Fields& f) {
+    // Stock objects have the top bit set.
+    const quint32 index = f.dword(8);
+    if (index & 0x80000000u)
+        player.selectStockObject(index & 0x7FFFFFFFu);
+    else
+        player.selectObject(index);
+}
+
+using RecordPlayer = void (*)(MetafilePlayer&, const Fields&);
+
+// The records that are drawn, by their type; others are skipped. Polygons
+// and polylines come with 32-bit points and, in the "16" records, 16-bit.
+const std::unordered_map<quint32, RecordPlayer>& recordPlayers() {
+    using F = const Fields&;
+    using M = MetafilePlayer&;
+    static const std::unordered_map<quint32, RecordPlayer> players{
+        {EmrSetWindowExtEx, [](M m, F f) { m.setWindowExt(f.extent(8)); }},
+        {EmrSetWindowOrgEx, [](M m, F f) { m.setWindowOrg(f.point(8)); }},
+        {EmrSetViewportExtEx, [](M m, F f) { m.setViewportExt(f.extent(8)); }},
+        {EmrSetViewportOrgEx, [](M m, F f) { m.setViewportOrg(f.point(8)); }},
+        {EmrSetMapMode, [](M m, F f) { m.setMapMode(f.integer(8)); }},
+        {EmrSetBkMode, [](M m, F f) { m.setBkMode(f.integer(8)); }},
+        {EmrSetPolyFillMode, [](M m, F f) { m.setPolyFillMode(f.integer(8)); }},
+        {EmrSetTextAlign, [](M m, F f) { m.setTextAlign(f.integer(8)); }},
+        {EmrSetTextColor, [](M m, F f) { m.setTextColor(f.dword(8)); }},
+        {EmrSetBkColor, [](M m, F f) { m.setBkColor(f.dword(8)); }},
+        {EmrMoveToEx, [](M m, F f) { m.moveTo(f.point(8)); }},
+        {EmrLineTo, [](M m, F f) { m.lineTo(f.point(8)); }},
+        {EmrSaveDc, [](M m, F) { m.saveDc(); }},
+        {EmrRestoreDc, [](M m, F f) { m.restoreDc(f.integer(8)); }},
+        {EmrSelectObject, playSelectObject},
+        {EmrDeleteObject, [](M m, F f) { m.deleteObject(f.dword(8)); }},
+        // index, style, width (x, y), colour
+        {EmrCreatePen,
+         [](M m, F f) {
+             m.setObject(f.dword(8), GdiObject{GdiPen{f.integer(12), double(f.integer(16)),
+                                                      colorFromRef(f.dword(24))},
+                                               {},
+                                               {}});
+         }},
+        // index, bitmap fields, then style, width, brush style, colour
+        {EmrExtCreatePen,
+         [](M m, F f) {
+             m.setObject(f.dword(8), GdiObject{GdiPen{f.integer(28), double(f.dword(32)),
+                                                      colorFromRef(f.dword(40))},
+                                               {},
+                                               {}});
+         }},
+        // index, style, colour, hatch
+        {EmrCreateBrushIndirect,
+         [](M m, F f) {
+             m.setObject(
+                 f.dword(8),
+                 GdiObject{
+                     {}, GdiBrush{f.integer(12), f.integer(20), colorFromRef(f.dword(16))}, {}});
+         }},
+        {EmrExtCreateFontIndirectW,
+         [](M m, F f) {
+             m.setObject(f.dword(8), GdiObject{{}, {}, readFont(f)});
+         }},
+        {EmrRectangle, [](M m, F f) { m.rectangle(f.point(8), f.point(16)); }},
+        {EmrEllipse, [](M m, F f) { m.ellipse(f.point(8), f.point(16)); }},
+        // the box, then the corner ellipse
+        {EmrRoundRect, [](M m, F f) { m.roundRect(f.point(8), f.point(16), f.extent(24)); }},
+        // the bounds, the count, then the points
+        {EmrPolygon, [](M m, F f) { m.polygon(f.points(28, f.dword(24), true)); }},
+        {EmrPolygon16, [](M m, F f) { m.polygon(f.points(28, f.dword(24), false)); }},
+        {EmrPolyline, [](M m, F f) { m.polyline(f.points(28, f.dword(24), true)); }},
+        {EmrPolyline16, [](M m, F f) { m.polyline(f.points(28, f.dword(24), false)); }},
+        {EmrPolyPolygon, [](M m, F f) { playPolyPolygon(m, f, true); }},
+        {EmrPolyPolygon16, [](M m, F f) { playPolyPolygon(m, f, false); }},
+        {EmrExtTextOutA, [](M m, F f) { textOut(m, f, false); }},
+        {EmrExtTextOutW, [](M m, F f) { textOut(m, f, true); }},
+    };
+    return players;
+}
+
 void play(MetafilePlayer& player, const QByteArray& data, const Record& record) {
-    const Fields f(data, record);
-    switch (record.type) {
-    case 9: // SETWINDOWEXTEX
-        player.setWindowExt(f.extent(8));
-        break;
-    case 10: // SETWINDOWORGEX
-        player.setWindowOrg(f.point(8));
-        break;
-    case 11: // SETVIEWPORTEXTEX
-        player.setViewportExt(f.extent(8));
-        break;
-    case 12: // SETVIEWPORTORGEX
-        player.setViewportOrg(f.point(8));
-        break;
-    case 17: // SETMAPMODE
-        player.setMapMode(f.integer(8));
-        break;
-    case 18: // SETBKMODE
-        player.setBkMode(f.integer(8));
-        break;
-    case 19: // SETPOLYFILLMODE
-        player.setPolyFillMode(f.integer(8));
-        break;
-    case 22: // SETTEXTALIGN
-        player.setTextAlign(f.integer(8));
-        break;
-    case 24: // SETTEXTCOLOR
-        player.setTextColor(f.dword(8));
-        break;
-    case 25: // SETBKCOLOR
-        player.setBkColor(f.dword(8));
-        break;
-    case 27: // MOVETOEX
-        player.moveTo(f.point(8));
-        break;
-    case 54: // LINETO
-        player.lineTo(f.point(8));
-        break;
-    case 33: // SAVEDC
-        player.saveDc();
-        break;
-    case 34: // RESTOREDC
-        player.restoreDc(f.integer(8));
-        break;
-    case 37: { // SELECTOBJECT: stock objects have the top bit set
-        const quint32 index = f.dword(8);
-        if (index & 0x80000000u)
-            player.selectStockObject(index & 0x7FFFFFFFu);
-        else
-            player.selectObject(index);
-        break;
-    }
-    case 40: // DELETEOBJECT
-        player.deleteObject(f.dword(8));
-        break;
-    case 38: // CREATEPEN: index, style, width (x, y), colour
-        player.setObject(
-            f.dword(8),
-            GdiObject{
-                GdiPen{f.integer(12), double(f.integer(16)), colorFromRef(f.dword(24))}, {}, {}});
-        break;
-    case 95: // EXTCREATEPEN: index, bitmap fields, then style, width, brush style, colour
-        player.setObject(
-            f.dword(8),
-            GdiObject{
-                GdiPen{f.integer(28), double(f.dword(32)), colorFromRef(f.dword(40))}, {}, {}});
-        break;
-    case 39: // CREATEBRUSHINDIRECT: index, style, colour, hatch
-        player.setObject(
-            f.dword(8),
-            GdiObject{{}, GdiBrush{f.integer(12), f.integer(20), colorFromRef(f.dword(16))}, {}});
-        break;
-    case 82: // EXTCREATEFONTINDIRECTW
-        player.setObject(f.dword(8), GdiObject{{}, {}, readFont(f)});
-        break;
-    case 43: // RECTANGLE
-        player.rectangle(f.point(8), f.point(16));
-        break;
-    case 42: // ELLIPSE
-        player.ellipse(f.point(8), f.point(16));
-        break;
-    case 44: // ROUNDRECT: box, corner ellipse
-        player.roundRect(f.point(8), f.point(16), f.extent(24));
-        break;
-    case 3:  // POLYGON: bounds, count, points
-    case 86: // POLYGON16
-        player.polygon(f.points(28, f.dword(24), record.type == 3));
-        break;
-    case 4:  // POLYLINE
-    case 87: // POLYLINE16
-        player.polyline(f.points(28, f.dword(24), record.type == 4));
-        break;
-    case 8:    // POLYPOLYGON: bounds, polygons, points, counts, points
-    case 91: { // POLYPOLYGON16
-        const qint64 polygons = f.dword(24);
-        if (polygons < 0 || 32 + polygons * 4 > record.size)
-            invalid();
-        const bool wide = record.type == 8;
-        qsizetype next = 32 + static_cast<qsizetype>(polygons) * 4;
-        std::vector<QPolygonF> shapes;
-        for (qint64 i = 0; i < polygons; ++i) {
-            const qint64 count = f.dword(32 + static_cast<qsizetype>(i) * 4);
-            shapes.push_back(f.points(next, count, wide));
-            next += static_cast<qsizetype>(count) * (wide ? 8 : 4);
-        }
-        player.polyPolygon(shapes);
-        break;
-    }
-    case 83: // EXTTEXTOUTA
-    case 84: // EXTTEXTOUTW
-        textOut(player, f, record.type == 84);
-        break;
-    default: // not drawn here
-        break;
-    }
+    const auto found = recordPlayers().find(record.type);
+    if (found != recordPlayers().end())
+        found->second(player, Fields(data, record));
 }
 
 } // namespace
 
-std::unique_ptr<TGraphic> ReadEnhancedMetafile(const QByteArray& data) {
+std::unique_ptr<TGraphic> readEnhancedMetafile(const QByteArray& data) {
     const Layout layout = readLayout(data);
     QPicture picture;
     QPainter painter(&picture);

@@ -132,9 +132,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<TGraphic> ReadGif(const QByteArray& data) {
+std::unique_ptr<TGraphic> readGif(const QByteArray& data) {
     const GifLayout layout = GifWalker(data).walk();
-    QImage first = ReadWithQt(data, "gif", InvalidGif);
+    QImage first = readWithQt(data, "gif", InvalidGif);
     return std::make_unique<TGifImage>(std::move(first), data, layout.frames > 1);
 }
 

@@ -93,7 +93,7 @@ bool decode(Decoding& job, const QByteArray& data) {
 
 } // namespace
 
-std::unique_ptr<TGraphic> ReadJpeg(const QByteArray& data) {
+std::unique_ptr<TGraphic> readJpeg(const QByteArray& data) {
     Decoding job;
     const bool decoded = decode(job, data);
     const int code = job.errors.base.msg_code;

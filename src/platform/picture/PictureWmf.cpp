@@ -8,6 +8,8 @@
 #include "system/CodePage.h"
 #include "system/Exception.h"
 
+#include <unordered_map>
+
 namespace platform {
 namespace {
 
@@ -16,6 +18,40 @@ constexpr qsizetype PlaceableSize = 22;
 constexpr qsizetype MetaHeaderSize = 18;
 constexpr qsizetype RecordHeaderSize = 6; // size in words (32 bits), function (16)
 constexpr int ScreenPixelsPerInch = 96;
+
+// The function numbers of the records this reader knows, named as the
+// format names them (META_SETWINDOWORG ...).
+enum RecordFunction : quint16 {
+    MetaEndOfFile = 0x0000,
+    MetaSaveDc = 0x001E,
+    MetaCreatePalette = 0x00F7,
+    MetaSetBkMode = 0x0102,
+    MetaSetPolyFillMode = 0x0106,
+    MetaRestoreDc = 0x0127,
+    MetaSelectObject = 0x012D,
+    MetaSetTextAlign = 0x012E,
+    MetaDibCreatePatternBrush = 0x0142,
+    MetaDeleteObject = 0x01F0,
+    MetaCreatePatternBrush = 0x01F9,
+    MetaSetBkColor = 0x0201,
+    MetaSetTextColor = 0x0209,
+    MetaSetWindowOrg = 0x020B,
+    MetaSetWindowExt = 0x020C,
+    MetaLineTo = 0x0213,
+    MetaMoveTo = 0x0214,
+    MetaCreatePenIndirect = 0x02FA,
+    MetaCreateFontIndirect = 0x02FB,
+    MetaCreateBrushIndirect = 0x02FC,
+    MetaPolygon = 0x0324,
+    MetaPolyline = 0x0325,
+    MetaEllipse = 0x0418,
+    MetaRectangle = 0x041B,
+    MetaTextOut = 0x0521,
+    MetaPolyPolygon = 0x0538,
+    MetaRoundRect = 0x061C,
+    MetaCreateRegion = 0x06FF,
+    MetaExtTextOut = 0x0A32,
+};
 
 [[noreturn]] void invalid() {
     throw Exception(InvalidMetafile);
@@ -105,8 +141,8 @@ Layout readLayout(const QByteArray& data) {
         if (at + RecordHeaderSize > data.size() || words < 3 || at + 2 * words > data.size())
             invalid();
         const quint16 function = word16At(data, at + 4);
-        if (function == 0)
-            break; // end of file
+        if (function == MetaEndOfFile)
+            break;
         layout.records.push_back(Record{function, at, static_cast<qsizetype>(2 * words)});
         at += 2 * words;
     }
@@ -114,7 +150,7 @@ Layout readLayout(const QByteArray& data) {
         // Without a placeable header the picture is as large as its first
         // window extent, in pixels.
         for (const Record& record : layout.records)
-            if (record.function == 0x020C) {
+            if (record.function == MetaSetWindowExt) {
                 const Params params(data, record);
                 layout.size = QSize(std::abs(params.word(1)), std::abs(params.word(0)));
                 break;
@@ -147,126 +183,117 @@ QString textOf(const QByteArray& bytes) {
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+void playPolyPolygon(MetafilePlayer& player, const Params& p) {
+    // The number of polygons, their point counts, then all points.
+    const int polygons = p.word(0);
+    std::vector<QPolygonF> shapes;
+    int next = 1 + polygons;
+    for (int i = 0; i < polygons; ++i) {
+        const int count = p.word(1 + i);
+        shapes.push_back(p.points(next, count));
+        next += 2 * count;
+    }
+    player.polyPolygon(shapes);
+}
+
+void playTextOut(MetafilePlayer& player, const Params& p) {
+    // The length, the string padded to whole words, then y and x.
+    const int length = p.word(0);
+    if (length < 0)
+        invalid();
+    const int after = 1 + (length + 1) / 2;
+    player.textOut(p.point(after), textOf(p.bytes(2, length)));
+}
+
+void playExtTextOut(MetafilePlayer& player, const Params& p) {
+    // y, x, the length, the options, a rectangle when the options name
+    // one, then the string.
+    constexpr int EtoOpaque = 2;
+    constexpr int EtoClipped = 4;
+    const int length = p.word(2);
+    const int options = p.word(3);
+    if (length < 0)
+        invalid();
+    std::optional<QRectF> box;
+    qsizetype stringAt = 8;
+    if (options & (EtoOpaque | EtoClipped)) {
+        box = QRectF(QPointF(p.word(4), p.word(5)), QPointF(p.word(6), p.word(7)));
+        stringAt += 8;
+    }
+    player.textOut(p.point(0), textOf(p.bytes(stringAt, length)),
+                   options & EtoOpaque ? box : std::nullopt,
+                   options & EtoClipped ? box : std::nullopt);
+}
+
+// Objects this reader does not draw with still take their slot.
+void playUnusedObject(MetafilePlayer& player, const Params&) {
+    player.addObject(GdiObject{});
+}
+
+using RecordPlayer = void (*)(MetafilePlayer&, const Params&);
+
+// The records that are drawn, by their function number; others are skipped.
+const std::unordered_map<quint16, RecordPlayer>& recordPlayers() {
+    using P = const Params&;
+    using M = MetafilePlayer&;
+    static const std::unordered_map<quint16, RecordPlayer> players{
+        {MetaSetWindowOrg, [](M m, P p) { m.setWindowOrg(p.point(0)); }},
+        {MetaSetWindowExt, [](M m, P p) { m.setWindowExt(QSizeF(p.word(1), p.word(0))); }},
+        {MetaSetBkColor, [](M m, P p) { m.setBkColor(p.dword(0)); }},
+        {MetaSetBkMode, [](M m, P p) { m.setBkMode(p.word(0)); }},
+        {MetaSetTextColor, [](M m, P p) { m.setTextColor(p.dword(0)); }},
+        {MetaSetPolyFillMode, [](M m, P p) { m.setPolyFillMode(p.word(0)); }},
+        {MetaSetTextAlign, [](M m, P p) { m.setTextAlign(static_cast<quint16>(p.word(0))); }},
+        // CREATEPENINDIRECT: style, width (x, y), colour
+        {MetaCreatePenIndirect,
+         [](M m, P p) {
+             m.addObject(
+                 GdiObject{GdiPen{p.word(0), double(p.word(1)), colorFromRef(p.dword(3))}, {}, {}});
+         }},
+        // CREATEBRUSHINDIRECT: style, colour, hatch
+        {MetaCreateBrushIndirect,
+         [](M m, P p) {
+             m.addObject(
+                 GdiObject{{}, GdiBrush{p.word(0), p.word(3), colorFromRef(p.dword(1))}, {}});
+         }},
+        {MetaCreateFontIndirect,
+         [](M m, P p) {
+             m.addObject(GdiObject{{}, {}, readFont(p)});
+         }},
+        {MetaCreatePalette, playUnusedObject},
+        {MetaCreatePatternBrush, playUnusedObject},
+        {MetaDibCreatePatternBrush, playUnusedObject},
+        {MetaCreateRegion, playUnusedObject},
+        {MetaSelectObject, [](M m, P p) { m.selectObject(static_cast<quint16>(p.word(0))); }},
+        {MetaDeleteObject, [](M m, P p) { m.deleteObject(static_cast<quint16>(p.word(0))); }},
+        {MetaSaveDc, [](M m, P) { m.saveDc(); }},
+        {MetaRestoreDc, [](M m, P p) { m.restoreDc(p.word(0)); }},
+        {MetaMoveTo, [](M m, P p) { m.moveTo(p.point(0)); }},
+        {MetaLineTo, [](M m, P p) { m.lineTo(p.point(0)); }},
+        // RECTANGLE and ELLIPSE: bottom, right, top, left
+        {MetaRectangle, [](M m, P p) { m.rectangle(p.point(2), p.point(0)); }},
+        {MetaEllipse, [](M m, P p) { m.ellipse(p.point(2), p.point(0)); }},
+        // ROUNDRECT: corner height, width, then the box
+        {MetaRoundRect,
+         [](M m, P p) { m.roundRect(p.point(4), p.point(2), QSizeF(p.word(1), p.word(0))); }},
+        {MetaPolygon, [](M m, P p) { m.polygon(p.points(1, p.word(0))); }},
+        {MetaPolyline, [](M m, P p) { m.polyline(p.points(1, p.word(0))); }},
+        {MetaPolyPolygon, playPolyPolygon},
+        {MetaTextOut, playTextOut},
+        {MetaExtTextOut, playExtTextOut},
+    };
+    return players;
+}
+
 void play(MetafilePlayer& player, const QByteArray& data, const Record& record) {
-    const Params p(data, record);
-    switch (record.function) {
-    case 0x020B: // SETWINDOWORG
-        player.setWindowOrg(p.point(0));
-        break;
-    case 0x020C: // SETWINDOWEXT
-        player.setWindowExt(QSizeF(p.word(1), p.word(0)));
-        break;
-    case 0x0201: // SETBKCOLOR
-        player.setBkColor(p.dword(0));
-        break;
-    case 0x0102: // SETBKMODE
-        player.setBkMode(p.word(0));
-        break;
-    case 0x0209: // SETTEXTCOLOR
-        player.setTextColor(p.dword(0));
-        break;
-    case 0x0106: // SETPOLYFILLMODE
-        player.setPolyFillMode(p.word(0));
-        break;
-    case 0x012E: // SETTEXTALIGN
-        player.setTextAlign(static_cast<quint16>(p.word(0)));
-        break;
-    case 0x02FA: // CREATEPENINDIRECT: style, width (x, y), colour
-        player.addObject(
-            GdiObject{GdiPen{p.word(0), double(p.word(1)), colorFromRef(p.dword(3))}, {}, {}});
-        break;
-    case 0x02FC: // CREATEBRUSHINDIRECT: style, colour, hatch
-        player.addObject(
-            GdiObject{{}, GdiBrush{p.word(0), p.word(3), colorFromRef(p.dword(1))}, {}});
-        break;
-    case 0x02FB: // CREATEFONTINDIRECT
-        player.addObject(GdiObject{{}, {}, readFont(p)});
-        break;
-    case 0x00F7:                       // CREATEPALETTE
-    case 0x01F9:                       // CREATEPATTERNBRUSH
-    case 0x0142:                       // DIBCREATEPATTERNBRUSH
-    case 0x06FF:                       // CREATEREGION
-        player.addObject(GdiObject{}); // not drawn with, but takes its slot
-        break;
-    case 0x012D: // SELECTOBJECT
-        player.selectObject(static_cast<quint16>(p.word(0)));
-        break;
-    case 0x01F0: // DELETEOBJECT
-        player.deleteObject(static_cast<quint16>(p.word(0)));
-        break;
-    case 0x001E: // SAVEDC
-        player.saveDc();
-        break;
-    case 0x0127: // RESTOREDC
-        player.restoreDc(p.word(0));
-        break;
-    case 0x0214: // MOVETO
-        player.moveTo(p.point(0));
-        break;
-    case 0x0213: // LINETO
-        player.lineTo(p.point(0));
-        break;
-    case 0x041B: // RECTANGLE: bottom, right, top, left
-        player.rectangle(p.point(2), p.point(0));
-        break;
-    case 0x0418: // ELLIPSE
-        player.ellipse(p.point(2), p.point(0));
-        break;
-    case 0x061C: // ROUNDRECT: corner height, width, then the box
-        player.roundRect(p.point(4), p.point(2), QSizeF(p.word(1), p.word(0)));
-        break;
-    case 0x0324: // POLYGON
-        player.polygon(p.points(1, p.word(0)));
-        break;
-    case 0x0325: // POLYLINE
-        player.polyline(p.points(1, p.word(0)));
-        break;
-    case 0x0538: { // POLYPOLYGON: count of polygons, their point counts, points
-        const int polygons = p.word(0);
-        std::vector<QPolygonF> shapes;
-        int next = 1 + polygons;
-        for (int i = 0; i < polygons; ++i) {
-            const int count = p.word(1 + i);
-            shapes.push_back(p.points(next, count));
-            next += 2 * count;
-        }
-        player.polyPolygon(shapes);
-        break;
-    }
-    case 0x0521: { // TEXTOUT: length, string (padded to words), y, x
-        const int length = p.word(0);
-        if (length < 0)
-            invalid();
-        const int after = 1 + (length + 1) / 2;
-        player.textOut(p.point(after), textOf(p.bytes(2, length)));
-        break;
-    }
-    case 0x0A32: { // EXTTEXTOUT: y, x, length, options, [rectangle], string
-        const int length = p.word(2);
-        const int options = p.word(3);
-        if (length < 0)
-            invalid();
-        constexpr int EtoOpaque = 2;
-        constexpr int EtoClipped = 4;
-        std::optional<QRectF> box;
-        qsizetype stringAt = 8;
-        if (options & (EtoOpaque | EtoClipped)) {
-            box = QRectF(QPointF(p.word(4), p.word(5)), QPointF(p.word(6), p.word(7)));
-            stringAt += 8;
-        }
-        player.textOut(p.point(0), textOf(p.bytes(stringAt, length)),
-                       options & EtoOpaque ? box : std::nullopt,
-                       options & EtoClipped ? box : std::nullopt);
-        break;
-    }
-    default: // not drawn here
-        break;
-    }
+    const auto found = recordPlayers().find(record.function);
+    if (found != recordPlayers().end())
+        found->second(player, Params(data, record));
 }
 
 } // namespace
 
-std::unique_ptr<TGraphic> ReadWindowsMetafile(const QByteArray& data) {
+std::unique_ptr<TGraphic> readWindowsMetafile(const QByteArray& data) {
     const Layout layout = readLayout(data);
     QPicture picture;
     QPainter painter(&picture);

@@ -42,7 +42,7 @@ const QHash<QString, QString>& templateValues() {
 
 } // namespace
 
-QString StyleSheetFromTemplate(const QString& styleTemplate) {
+QString styleSheetFromTemplate(const QString& styleTemplate) {
     static const QRegularExpression placeholder(QStringLiteral("@([A-Za-z]+)@"));
     QString sheet;
     qsizetype copied = 0;
@@ -62,7 +62,7 @@ void TbsCompressedSkinList::addFromFile(const QString& name, const QString& file
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw Exception("Cannot open skin " + fileName.toStdString());
-    skins_.append({name, StyleSheetFromTemplate(QString::fromUtf8(file.readAll())), FrameLook{}});
+    skins_.append({name, styleSheetFromTemplate(QString::fromUtf8(file.readAll())), FrameLook{}});
 }
 
 void TbsSkinData::setCompressedStoredSkin(const TbsCompressedSkinList* list, int index) {

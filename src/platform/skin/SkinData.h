@@ -21,7 +21,7 @@ namespace platform {
 
 // The style sheet for a template: every "@Name@" replaced by its value.
 // Throws platform::Exception naming the first placeholder it does not know.
-QString StyleSheetFromTemplate(const QString& styleTemplate);
+QString styleSheetFromTemplate(const QString& styleTemplate);
 
 class TbsCompressedSkinList {
 public:

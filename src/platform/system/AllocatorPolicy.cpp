@@ -8,7 +8,7 @@
 
 namespace platform {
 
-void KeepLargeAllocations() {
+void keepLargeAllocations() {
 #if defined(__GLIBC__)
     // Serve blocks of up to 1 GiB from the heap, and trim the heap only when
     // more than 1 GiB lies free at its top.

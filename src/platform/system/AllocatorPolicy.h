@@ -7,6 +7,6 @@ namespace platform {
 // text's size per command; fresh pages from the system cost more than the
 // coding itself (a page fault per 4 KiB), so a second command on a large
 // text would otherwise pay for every page again. Call once at start-up.
-void KeepLargeAllocations();
+void keepLargeAllocations();
 
 } // namespace platform

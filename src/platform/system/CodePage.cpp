@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <clocale>
+#include <cstdint>
 #include <map>
 #include <stdexcept>
 
@@ -49,7 +50,8 @@ class Converter {
 public:
     Converter(const std::string& to, const std::string& from)
         : handle_(iconv_open(to.c_str(), from.c_str())) {
-        if (handle_ == reinterpret_cast<iconv_t>(-1))
+        // iconv_open reports failure as the handle (iconv_t)-1.
+        if (reinterpret_cast<std::intptr_t>(handle_) == -1)
             throw std::invalid_argument("unknown code page: " + (to == Utf16 ? from : to));
     }
     ~Converter() { iconv_close(handle_); }
@@ -187,7 +189,7 @@ std::string CodePage::fromUnicode(QStringView text) const {
 #endif
 }
 
-bool IsLeadByte(unsigned char byte, const CodePage& page) {
+bool isLeadByte(unsigned char byte, const CodePage& page) {
     // Asked for once per code page; the program runs on one thread.
     static std::map<std::string, LeadBytes> known;
     auto found = known.find(page.name());

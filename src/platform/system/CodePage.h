@@ -47,6 +47,6 @@ private:
 // Whether the byte begins a double-byte character in the code page, so that
 // the next byte belongs to it. Never true for UTF-8, whose continuation
 // bytes are never ASCII.
-bool IsLeadByte(unsigned char byte, const CodePage& page);
+bool isLeadByte(unsigned char byte, const CodePage& page);
 
 } // namespace platform

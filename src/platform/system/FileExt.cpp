@@ -11,7 +11,7 @@ std::string ExtractFileExt(std::string_view fileName, const CodePage& page) {
     std::size_t lastDelimiter = std::string_view::npos;
     for (std::size_t i = 0; i < fileName.size(); ++i) {
         const auto byte = static_cast<unsigned char>(fileName[i]);
-        if (IsLeadByte(byte, page)) {
+        if (isLeadByte(byte, page)) {
             ++i;
             continue;
         }

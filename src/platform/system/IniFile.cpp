@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::string_view Blanks = " \t";
 
-std::string_view Trim(std::string_view text) {
+std::string_view trim(std::string_view text) {
     const auto first = text.find_first_not_of(Blanks);
     if (first == std::string_view::npos)
         return {};
@@ -27,17 +27,17 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-char AsciiLower(char c) {
+char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
 // Bytes outside ASCII compare as they are, so that the second byte of a
 // double-byte character is never folded.
-bool SameName(std::string_view a, std::string_view b) {
+bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     }
     return true;
@@ -53,7 +53,7 @@ struct Line {
 
 // Splits at CR LF, LF and a lone CR. A last line without an ending counts
 // when it is not empty.
-std::vector<Line> SplitLines(std::string_view text) {
+std::vector<Line> splitLines(std::string_view text) {
     std::vector<Line> lines;
     std::size_t begin = 0;
     // A UTF-8 byte order mark is no part of the first line's text.
@@ -72,7 +72,7 @@ std::vector<Line> SplitLines(std::string_view text) {
 }
 
 // The line ending of the file's first line; CR LF when it has none.
-std::string_view LineEndingOf(std::string_view text) {
+std::string_view lineEndingOf(std::string_view text) {
     const auto at = text.find_first_of("\r\n");
     if (at == std::string_view::npos)
         return "\r\n";
@@ -87,20 +87,20 @@ struct ParsedLine {
     std::string_view value; // entries only, blanks removed
 };
 
-ParsedLine ParseLine(std::string_view text) {
-    const auto trimmed = Trim(text);
+ParsedLine parseLine(std::string_view text) {
+    const auto trimmed = trim(text);
     if (trimmed.empty() || trimmed.front() == ';')
         return {};
     if (trimmed.front() == '[') {
         const auto close = trimmed.find(']');
         const auto inside =
             trimmed.substr(1, close == std::string_view::npos ? trimmed.size() - 1 : close - 1);
-        return {ParsedLine::SectionHead, Trim(inside), {}};
+        return {ParsedLine::SectionHead, trim(inside), {}};
     }
     const auto equals = trimmed.find('=');
     if (equals == std::string_view::npos)
         return {};
-    return {ParsedLine::Entry, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
+    return {ParsedLine::Entry, trim(trimmed.substr(0, equals)), trim(trimmed.substr(equals + 1))};
 }
 
 // Where a section and an entry stand in the file, as line numbers.
@@ -111,21 +111,21 @@ struct Place {
     std::string_view value;               // the entry's value as it stands
 };
 
-Place Locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
+Place locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
              std::string_view ident) {
-    section = Trim(section);
-    ident = Trim(ident);
+    section = trim(section);
+    ident = trim(ident);
     Place place;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const auto line = ParseLine(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
+        const auto line = parseLine(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
         if (line.kind == ParsedLine::SectionHead) {
             if (place.section)
                 break; // the first section of that name has ended
-            if (SameName(line.name, section))
+            if (sameName(line.name, section))
                 place.section = i;
         } else if (line.kind == ParsedLine::Entry && place.section) {
             place.lastEntry = i;
-            if (!place.entry && SameName(line.name, ident)) {
+            if (!place.entry && sameName(line.name, ident)) {
                 place.entry = i;
                 place.value = line.value;
             }
@@ -134,45 +134,45 @@ Place Locate(std::string_view text, const std::vector<Line>& lines, std::string_
     return place;
 }
 
-bool IsQuote(char c) {
+bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-bool HasQuotePair(std::string_view value) {
-    return value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back();
+bool hasQuotePair(std::string_view value) {
+    return value.size() >= 2 && isQuote(value.front()) && value.front() == value.back();
 }
 
-std::string_view Unquote(std::string_view value) {
-    return HasQuotePair(value) ? value.substr(1, value.size() - 2) : value;
+std::string_view unquote(std::string_view value) {
+    return hasQuotePair(value) ? value.substr(1, value.size() - 2) : value;
 }
 
 // Quotes a value that reading would otherwise change.
-std::string Quote(std::string_view value) {
+std::string quote(std::string_view value) {
     const bool needsQuotes =
         !value.empty() &&
         (Blanks.find(value.front()) != std::string_view::npos ||
-         Blanks.find(value.back()) != std::string_view::npos || HasQuotePair(value));
+         Blanks.find(value.back()) != std::string_view::npos || hasQuotePair(value));
     return needsQuotes ? '"' + std::string(value) + '"' : std::string(value);
 }
 
-bool HasLineBreak(std::string_view text) {
+bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool Storable(std::string_view section, std::string_view ident, std::string_view value) {
-    ident = Trim(ident);
-    return !HasLineBreak(section) && section.find(']') == std::string_view::npos &&
-           !ident.empty() && !HasLineBreak(ident) && ident.find('=') == std::string_view::npos &&
-           ident.front() != ';' && ident.front() != '[' && !HasLineBreak(value);
+bool storable(std::string_view section, std::string_view ident, std::string_view value) {
+    ident = trim(ident);
+    return !hasLineBreak(section) && section.find(']') == std::string_view::npos &&
+           !ident.empty() && !hasLineBreak(ident) && ident.find('=') == std::string_view::npos &&
+           ident.front() != ';' && ident.front() != '[' && !hasLineBreak(value);
 }
 
 // The file's text with the entry set; text is the file as it stands.
-std::string WithEntry(std::string text, std::string_view section, std::string_view ident,
+std::string withEntry(std::string text, std::string_view section, std::string_view ident,
                       std::string_view value) {
-    const auto lines = SplitLines(text);
-    const auto place = Locate(text, lines, section, ident);
-    const auto ending = LineEndingOf(text);
-    const std::string entryLine = std::string(Trim(ident)) + '=' + Quote(value);
+    const auto lines = splitLines(text);
+    const auto place = locate(text, lines, section, ident);
+    const auto ending = lineEndingOf(text);
+    const std::string entryLine = std::string(trim(ident)) + '=' + quote(value);
 
     if (place.entry) {
         const Line& line = lines[*place.entry];
@@ -187,7 +187,7 @@ std::string WithEntry(std::string text, std::string_view section, std::string_vi
     if (!text.empty() && text.back() != '\n' && text.back() != '\r')
         text += ending;
     text += '[';
-    text += Trim(section);
+    text += trim(section);
     text += ']';
     text += ending;
     text += entryLine;
@@ -199,7 +199,7 @@ std::string WithEntry(std::string text, std::string_view section, std::string_vi
 
 // The whole content of a regular file, or nothing when there is no such
 // file or it cannot be read.
-std::optional<std::string> ReadWholeFile(const fs::path& path) {
+std::optional<std::string> readWholeFile(const fs::path& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         return std::nullopt;
@@ -215,14 +215,14 @@ std::optional<std::string> ReadWholeFile(const fs::path& path) {
 
 // Puts content in place of the file at target in one step: either the whole
 // new content or the old file stays.
-bool ReplaceFile(const fs::path& target, std::string_view content) {
+bool replaceFile(const fs::path& target, std::string_view content) {
     ReplacementFile replacement(target);
     return replacement.write(content) && replacement.commit();
 }
 
 // The file a write must replace: the file itself, or what a link names,
 // so that the link stays.
-fs::path WriteTarget(const fs::path& path) {
+fs::path writeTarget(const fs::path& path) {
     std::error_code error;
     if (!fs::is_symlink(path, error))
         return path;
@@ -237,28 +237,28 @@ TIniFile::TIniFile(std::string fileName)
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident,
                                  std::string_view defaultValue) const {
-    const auto text = ReadWholeFile(fs::path(fileName_));
+    const auto text = readWholeFile(fs::path(fileName_));
     if (!text)
         return std::string(defaultValue);
-    const auto place = Locate(*text, SplitLines(*text), section, ident);
+    const auto place = locate(*text, splitLines(*text), section, ident);
     if (!place.entry)
         return std::string(defaultValue);
-    return std::string(Unquote(place.value));
+    return std::string(unquote(place.value));
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view ident,
                            std::string_view value) {
     const Exception failure("Unable to write to " + fileName_);
-    if (fileName_.empty() || !Storable(section, ident, value))
+    if (fileName_.empty() || !storable(section, ident, value))
         throw failure;
 
-    const fs::path target = WriteTarget(fs::path(fileName_));
+    const fs::path target = writeTarget(fs::path(fileName_));
     std::error_code error;
     const auto status = fs::status(target, error);
     std::string text;
     if (fs::exists(status)) {
         // Never replace a file whose content could not be kept.
-        auto old = fs::is_regular_file(status) ? ReadWholeFile(target) : std::nullopt;
+        auto old = fs::is_regular_file(status) ? readWholeFile(target) : std::nullopt;
         if (!old)
             throw failure;
         text = std::move(*old);
@@ -266,7 +266,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
         throw failure;
     }
 
-    if (!ReplaceFile(target, WithEntry(std::move(text), section, ident, value)))
+    if (!replaceFile(target, withEntry(std::move(text), section, ident, value)))
         throw failure;
 }
 

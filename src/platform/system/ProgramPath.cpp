@@ -48,7 +48,7 @@ std::string ExeName() {
     return real;
 }
 
-void SetExeNameForTesting(std::string path) {
+void setExeNameForTesting(std::string path) {
     exeNameOverride() = std::move(path);
 }
 

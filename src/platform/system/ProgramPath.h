@@ -12,6 +12,6 @@ std::string ExeName();
 
 // Makes ExeName() give another path, so that tests can run the program's
 // file handling in a temporary folder. An empty path restores the real one.
-void SetExeNameForTesting(std::string path);
+void setExeNameForTesting(std::string path);
 
 } // namespace platform

@@ -13,7 +13,7 @@
 
 namespace platform {
 
-void ShellOpen(std::string_view address) {
+void shellOpen(std::string_view address) {
 #ifdef _WIN32
     const std::string file(address);
     ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -10,6 +10,6 @@ namespace platform {
 
 // Opens a document or web address as the desktop sees fit (a web address in
 // the user's browser).
-void ShellOpen(std::string_view address);
+void shellOpen(std::string_view address);
 
 } // namespace platform

@@ -12,7 +12,7 @@ TApplication& Application() {
     return application;
 }
 
-QString ErrorBoxText(std::string_view message) {
+QString errorBoxText(std::string_view message) {
     std::string text(message);
     // In every code page the program meets, the last byte of a text sorts
     // after "." exactly when its last character does: the bytes of a
@@ -23,7 +23,7 @@ QString ErrorBoxText(std::string_view message) {
 }
 
 void TApplication::ShowException(const std::exception& error) const {
-    QMessageBox box(QMessageBox::Critical, title_, ErrorBoxText(error.what()), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, title_, errorBoxText(error.what()), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("errorBox"));
     box.exec();

@@ -25,7 +25,7 @@ public:
 
     // Runs an event handler; an error escaping it is shown in the error box
     // and the program carries on.
-    template <class Handler> void Guard(Handler&& handler) const {
+    template <class Handler> void guard(Handler&& handler) const {
         try {
             handler();
         } catch (const std::exception& error) {
@@ -43,6 +43,6 @@ TApplication& Application();
 // The text of the error box for an error message in the system code page:
 // a "." is appended when the message is not empty and its last character
 // sorts after ".".
-QString ErrorBoxText(std::string_view message);
+QString errorBoxText(std::string_view message);
 
 } // namespace platform

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
+#include <algorithm>
 
 namespace platform {
 
@@ -77,14 +78,13 @@ void TCanvas::TextOut(int x, int y, std::string_view bytes) {
     TextOut(x, y, CodePage::system().toUnicode(bytes));
 }
 
-bool IsWebAddress(std::string_view address) {
+bool isWebAddress(std::string_view address) {
     const auto startsWithNoCase = [address](std::string_view prefix) {
         if (address.size() <= prefix.size())
             return false;
-        for (std::size_t i = 0; i < prefix.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(address[i])) != prefix[i])
-                return false;
-        return true;
+        return std::equal(prefix.begin(), prefix.end(), address.begin(), [](char p, char a) {
+            return std::tolower(static_cast<unsigned char>(a)) == p;
+        });
     };
     if (!startsWithNoCase("http://") && !startsWithNoCase("https://"))
         return false;
@@ -165,8 +165,8 @@ void TbsSkinLinkImage::click() {
         return;
     // Only web addresses go to the shell: a link from the promotion settings
     // must not start programs or open local files.
-    if (IsWebAddress(url_))
-        ShellOpen(url_);
+    if (isWebAddress(url_))
+        shellOpen(url_);
 }
 
 } // namespace platform

@@ -64,7 +64,7 @@ private:
 // Whether the text is a web address that a click may hand to the shell: an
 // http or https address (scheme in any letter case) without control
 // characters or quotes that could reach a browser's command line.
-bool IsWebAddress(std::string_view address);
+bool isWebAddress(std::string_view address);
 
 class TbsSkinLinkImage : public QWidget {
     Q_OBJECT
