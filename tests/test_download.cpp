@@ -55,15 +55,15 @@ std::string bytesOf(const QString& path) {
 
 // A chunked body of the given size, with no Content-Length.
 void sendChunked(httplib::Response& res, std::size_t total) {
-    res.set_chunked_content_provider(
-        "application/octet-stream", [total](std::size_t offset, httplib::DataSink& sink) {
-            if (offset >= total) {
-                sink.done();
-                return true;
-            }
-            const std::string piece(std::min<std::size_t>(std::size_t{64} * 1024, total - offset), 'c');
-            return sink.write(piece.data(), piece.size());
-        });
+    res.set_chunked_content_provider("application/octet-stream", [total](std::size_t offset,
+                                                                         httplib::DataSink& sink) {
+        if (offset >= total) {
+            sink.done();
+            return true;
+        }
+        const std::string piece(std::min<std::size_t>(std::size_t{64} * 1024, total - offset), 'c');
+        return sink.write(piece.data(), piece.size());
+    });
 }
 
 // A port on the loopback on which nothing listens.

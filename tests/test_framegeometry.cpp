@@ -97,7 +97,6 @@ private slots:
         QTest::addColumn<int>("edges");
         QTest::addColumn<QPoint>("delta");
         QTest::addColumn<QRect>("expected");
-        const QRect start(100, 50, 400, 300);
         const auto row = [](const char* name, Qt::Edges edges, QPoint delta, QRect expected) {
             QTest::newRow(name) << int(edges) << delta << expected;
         };

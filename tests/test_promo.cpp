@@ -35,7 +35,7 @@ QByteArray jpegPicture() {
 }
 
 QByteArray animatedGif() {
-    constexpr std::size_t Pixels = 30 * 20;
+    constexpr std::size_t Pixels = std::size_t{30} * 20;
     std::vector<int> first(Pixels, 1), second(Pixels, 2);
     first[0] = 0;
     return fixtures::gif(30, 20, {{first, 0, 5}, {second, 0, 5}});

@@ -14,9 +14,9 @@
 #include <iostream>
 #include <optional>
 #include <pthread.h>
-#include <unistd.h>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {

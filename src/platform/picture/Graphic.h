@@ -34,7 +34,7 @@ public:
 
     // Starts an animation, if the graphic has one; onFrame runs after each
     // new frame.
-    virtual void animate(std::function<void()> /*onFrame*/) {}
+    virtual void animate(const std::function<void()>& /*onFrame*/) {}
 };
 
 // A graphic that is one raster image.

@@ -119,10 +119,6 @@ void TPicture::setBitmap(QImage image) {
     assign(std::make_unique<TBitmap>(std::move(image)), "bmp");
 }
 
-void TPicture::clear() {
-    assign(nullptr, {});
-}
-
 void TPicture::assign(std::unique_ptr<TGraphic> graphic, std::string format) {
     graphic_ = std::move(graphic);
     format_ = std::move(format);

@@ -58,8 +58,6 @@ public:
     // To be called after drawing on bitmap(): the picture has changed.
     void bitmapModified() { emit changed(); }
 
-    void clear();
-
 signals:
     void changed();
 

@@ -112,16 +112,15 @@ public:
         movie_.reset();
     }
 
-    void animate(std::function<void()> onFrame) override {
+    void animate(const std::function<void()>& onFrame) override {
         if (!movie_)
             return;
-        QObject::connect(movie_.get(), &QMovie::frameChanged, movie_.get(),
-                         [this, onFrame = std::move(onFrame)](int) {
-                             const QImage frame = movie_->currentImage();
-                             if (!frame.isNull())
-                                 image_ = frame;
-                             onFrame();
-                         });
+        QObject::connect(movie_.get(), &QMovie::frameChanged, movie_.get(), [this, onFrame](int) {
+            const QImage frame = movie_->currentImage();
+            if (!frame.isNull())
+                image_ = frame;
+            onFrame();
+        });
         movie_->start();
     }
 

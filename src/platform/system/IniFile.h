@@ -36,8 +36,6 @@ class TIniFile {
 public:
     explicit TIniFile(std::string fileName);
 
-    const std::string& FileName() const { return fileName_; }
-
     // The value of entry ident in section, or defaultValue when the file,
     // the section or the entry does not exist or the file cannot be read.
     std::string ReadString(std::string_view section, std::string_view ident,

@@ -15,7 +15,44 @@ void setItemGeometry(QLayoutItem* item, const QRect& r) {
         item->setGeometry(r);
 }
 
+// Each side takes its children's stored height or width off the free area,
+// from the outside in.
+QRect takeTop(QRect& free, const QRect& bounds) {
+    const QRect r(free.left(), free.top(), free.width(), bounds.height());
+    free.setTop(r.bottom() + 1);
+    return r;
+}
+
+QRect takeBottom(QRect& free, const QRect& bounds) {
+    const QRect r(free.left(), free.bottom() + 1 - bounds.height(), free.width(), bounds.height());
+    free.setBottom(r.top() - 1);
+    return r;
+}
+
+QRect takeLeft(QRect& free, const QRect& bounds) {
+    const QRect r(free.left(), free.top(), bounds.width(), free.height());
+    free.setLeft(r.right() + 1);
+    return r;
+}
+
+QRect takeRight(QRect& free, const QRect& bounds) {
+    const QRect r(free.right() + 1 - bounds.width(), free.top(), bounds.width(), free.height());
+    free.setRight(r.left() - 1);
+    return r;
+}
+
 } // namespace
+
+// Top-aligned children from the top down in the order of their stored tops,
+// bottom-aligned ones from the bottom up, then left and right likewise.
+const AlignedLayout::Side AlignedLayout::Sides[] = {
+    {TAlign::alTop, [](const QRect& a, const QRect& b) { return a.top() < b.top(); }, takeTop},
+    {TAlign::alBottom, [](const QRect& a, const QRect& b) { return a.bottom() > b.bottom(); },
+     takeBottom},
+    {TAlign::alLeft, [](const QRect& a, const QRect& b) { return a.left() < b.left(); }, takeLeft},
+    {TAlign::alRight, [](const QRect& a, const QRect& b) { return a.right() > b.right(); },
+     takeRight},
+};
 
 AlignedLayout::AlignedLayout(QWidget* container)
     : QLayout(container) {
@@ -45,19 +82,6 @@ AlignedLayout::Entry* AlignedLayout::find(const QWidget* child) {
 
 const AlignedLayout::Entry* AlignedLayout::find(const QWidget* child) const {
     return const_cast<AlignedLayout*>(this)->find(child);
-}
-
-TAlign AlignedLayout::align(const QWidget* child) const {
-    const Entry* entry = find(child);
-    return entry ? entry->align : TAlign::alNone;
-}
-
-void AlignedLayout::setAlign(QWidget* child, TAlign align) {
-    if (Entry* entry = find(child)) {
-        entry->align = align;
-        invalidate();
-        activate();
-    }
 }
 
 QRect AlignedLayout::bounds(const QWidget* child) const {
@@ -113,52 +137,33 @@ QSize AlignedLayout::minimumSize() const {
 void AlignedLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
     QRect free = contentsRect();
+    for (const Side& side : Sides)
+        placeSide(side, free);
+    for (Entry& entry : entries_) {
+        if (entry.align == TAlign::alClient)
+            place(entry, QRect(free.topLeft(), free.size().expandedTo(QSize(0, 0))));
+        else if (entry.align == TAlign::alNone)
+            setItemGeometry(entry.item, entry.bounds.translated(rect.topLeft()));
+    }
+}
 
-    // Stable sorts keep the order of addition among equal stored places.
-    auto ordered = [this](TAlign align, auto before) {
-        QList<Entry*> list;
-        for (Entry& entry : entries_)
-            if (entry.align == align)
-                list.append(&entry);
-        std::stable_sort(list.begin(), list.end(), before);
-        return list;
-    };
-    auto place = [](Entry* entry, const QRect& r) {
-        entry->bounds = r;
-        setItemGeometry(entry->item, r);
-    };
+void AlignedLayout::place(Entry& entry, const QRect& r) {
+    entry.bounds = r;
+    setItemGeometry(entry.item, r);
+}
 
-    for (Entry* e : ordered(TAlign::alTop,
-                            [](Entry*a, Entry*b) { return a->bounds.top() < b->bounds.top(); })) {
-        place(e, QRect(free.left(), free.top(), free.width(), e->bounds.height()));
-        free.setTop(free.top() + e->bounds.height());
-    }
-    for (Entry* e : ordered(TAlign::alBottom, [](Entry*a, Entry*b) {
-             return a->bounds.bottom() > b->bounds.bottom();
-         })) {
-        const int h = e->bounds.height();
-        place(e, QRect(free.left(), free.bottom() + 1 - h, free.width(), h));
-        free.setBottom(free.bottom() - h);
-    }
-    for (Entry* e : ordered(TAlign::alLeft,
-                            [](Entry*a, Entry*b) { return a->bounds.left() < b->bounds.left(); })) {
-        place(e, QRect(free.left(), free.top(), e->bounds.width(), free.height()));
-        free.setLeft(free.left() + e->bounds.width());
-    }
-    for (Entry* e : ordered(TAlign::alRight, [](Entry*a, Entry*b) {
-             return a->bounds.right() > b->bounds.right();
-         })) {
-        const int w = e->bounds.width();
-        place(e, QRect(free.right() + 1 - w, free.top(), w, free.height()));
-        free.setRight(free.right() - w);
-    }
-    for (Entry& e : entries_) {
-        if (e.align == TAlign::alClient)
-            place(&e, QRect(free.topLeft(),
-                            QSize(std::max(0, free.width()), std::max(0, free.height()))));
-        else if (e.align == TAlign::alNone)
-            setItemGeometry(e.item, e.bounds.translated(rect.topLeft()));
-    }
+// The children of one side, in their stacking order: a stable sort keeps the
+// order of addition among equal stored places.
+void AlignedLayout::placeSide(const Side& side, QRect& free) {
+    QList<Entry*> children;
+    for (Entry& entry : entries_)
+        if (entry.align == side.align)
+            children.append(&entry);
+    std::stable_sort(children.begin(), children.end(), [&side](const Entry* a, const Entry* b) {
+        return side.stacksBefore(a->bounds, b->bounds);
+    });
+    for (Entry* child : children)
+        place(*child, side.take(free, child->bounds));
 }
 
 } // namespace platform

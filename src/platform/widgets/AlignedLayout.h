@@ -28,8 +28,6 @@ public:
     // Adds a child with its stored bounds; the child becomes the container's.
     void addWidget(QWidget* child, TAlign align, const QRect& bounds);
 
-    TAlign align(const QWidget* child) const;
-    void setAlign(QWidget* child, TAlign align);
     // Stored bounds; for an aligned child, the place the layout gave it.
     QRect bounds(const QWidget* child) const;
     void setBounds(QWidget* child, const QRect& bounds);
@@ -53,6 +51,16 @@ private:
         TAlign align;
         QRect bounds;
     };
+    // How the children of one side take their places.
+    struct Side {
+        TAlign align;
+        bool (*stacksBefore)(const QRect& a, const QRect& b);
+        QRect (*take)(QRect& free, const QRect& bounds);
+    };
+    static const Side Sides[4];
+
+    void place(Entry& entry, const QRect& r);
+    void placeSide(const Side& side, QRect& free);
     Entry* find(const QWidget* child);
     const Entry* find(const QWidget* child) const;
 
