@@ -27,6 +27,7 @@ kalvor_configure() {
       rm -rf "$cache" "$dir/CMakeFiles"
     fi
   fi
+  mkdir -p "$(dirname "$dir")"
   cmake --preset "$preset" "$@" >"$dir.configure.log" 2>&1 || {
     cat "$dir.configure.log"
     return 1
