@@ -56,9 +56,8 @@ private slots:
             << QByteArray("/") << QByteArray() << QByteArray("/.local/share/kv/");
         QTest::newRow("data folder is the root")
             << QByteArray("/home/ann") << QByteArray("/") << QByteArray("/kv/");
-        QTest::newRow("bytes that are no UTF-8")
-            << QByteArray("/home/\xE9t\xE9") << QByteArray()
-            << QByteArray("/home/\xE9t\xE9/.local/share/kv/");
+        QTest::newRow("bytes that are no UTF-8") << QByteArray("/home/\xE9t\xE9") << QByteArray()
+                                                 << QByteArray("/home/\xE9t\xE9/.local/share/kv/");
     }
     void userDataFolder() {
         QFETCH(QByteArray, home);

@@ -114,7 +114,7 @@ class ProbePlugin : public QGenericPlugin {
 public:
     QObject* create(const QString& key, const QString& /*specification*/) override {
         return key.compare(QStringLiteral("kalvorprobe"), Qt::CaseInsensitive) == 0 ? new Probe
-                                                                                   : nullptr;
+                                                                                    : nullptr;
     }
 };
 

@@ -106,10 +106,14 @@ private slots:
     void controlFields_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("Package") << "Package" << "^" + ProgramName + "$";
-        QTest::newRow("Version") << "Version" << "^" + QRegularExpression::escape(Version) + "$";
-        QTest::newRow("Maintainer") << "Maintainer" << "^[^<]+ <[^@>]+@[^>]+>$";
-        QTest::newRow("Section") << "Section" << "^utils$";
+        QTest::newRow("Package") << "Package"
+                                 << "^" + ProgramName + "$";
+        QTest::newRow("Version") << "Version"
+                                 << "^" + QRegularExpression::escape(Version) + "$";
+        QTest::newRow("Maintainer") << "Maintainer"
+                                    << "^[^<]+ <[^@>]+@[^>]+>$";
+        QTest::newRow("Section") << "Section"
+                                 << "^utils$";
         // Worked out from the binary, and the run-time plugins beside.
         for (const char* library : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libcurl4",
                                     "libjpeg62-turbo", "libc6", "qt6-qpa-plugins"})
@@ -165,8 +169,8 @@ private slots:
     }
     void iconAtEachSize() {
         QFETCH(int, size);
-        const QString path = findDataFile(
-            QStringLiteral("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId));
+        const QString path =
+            findDataFile(QStringLiteral("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId));
         QVERIFY2(!path.isEmpty(), "no icon of this size in XDG_DATA_DIRS");
         const QImage icon(path);
         QCOMPARE(icon.size(), QSize(size, size));
