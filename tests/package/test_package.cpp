@@ -77,7 +77,7 @@ class TestPackage : public QObject {
     // XDG_DATA_DIRS that holds it.
     QString findDataFile(const QString& relativePath) const {
         for (const QString& folder : dataDirs_.split(u':', Qt::SkipEmptyParts)) {
-            const QString path = QDir(folder).filePath(relativePath);
+            QString path = QDir(folder).filePath(relativePath);
             if (QFileInfo::exists(path))
                 return path;
         }
