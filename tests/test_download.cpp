@@ -13,9 +13,6 @@
 #include <QTest>
 #include <QUrl>
 #include <memory>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using platform::CodePage;
 using platform::DownloadLimits;
@@ -64,21 +61,6 @@ void sendChunked(httplib::Response& res, std::size_t total) {
         const std::string piece(std::min<std::size_t>(std::size_t{64} * 1024, total - offset), 'c');
         return sink.write(piece.data(), piece.size());
     });
-}
-
-// A port on the loopback on which nothing listens.
-int unusedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
 }
 
 // One route per way a download can go. Routes that stall hold their
@@ -248,7 +230,7 @@ private slots:
         QFETCH(QByteArray, address);
         QFETCH(DownloadResult, reason);
         address.replace("{port}", QByteArray::number(server->port()));
-        address.replace("{closed}", QByteArray::number(unusedPort()));
+        address.replace("{closed}", QByteArray::number(testsupport::unusedLoopbackPort()));
         write(target(), EarlierContent);
         const std::string_view view(address.constData(), std::size_t(address.size()));
         QCOMPARE(platform::URLDownloadToFile(view, bytesOf(target()), smallLimits()), reason);
@@ -295,6 +277,48 @@ private slots:
                  downloaded);
         QCOMPARE(QFileInfo(target()).size(), downloaded ? qint64(size) : 0);
         QCOMPARE(entries(), downloaded ? QStringList{"picture.jpg"} : QStringList{});
+    }
+
+    // A spent budget fails a download at once, as any failed download: no
+    // request, no file touched.
+    void spentBudgetFailsAtOnce() {
+        write(target(), EarlierContent);
+        const int before = server->requestsFor("/ok");
+        const communal::DownloadBudget budget(std::chrono::milliseconds(0));
+        QVERIFY(!communal::DownloadFile(bytesOf(url("/ok")), bytesOf(target())));
+        QCOMPARE(server->requestsFor("/ok"), before);
+        QCOMPARE(contentOf(target()), EarlierContent);
+        QCOMPARE(entries(), QStringList{"picture.jpg"});
+    }
+
+    // A silent server takes what is left of the budget, never the download's
+    // own ten seconds; the downloads after it then fail without a request.
+    void downloadsShareTheBudget() {
+        const int before = server->requestsFor("/ok");
+        const communal::DownloadBudget budget(std::chrono::milliseconds(1500));
+        QVERIFY(!communal::DownloadFile(bytesOf(url("/silent")), bytesOf(target())));
+        QCOMPARE(budget.remaining(), std::chrono::milliseconds(0));
+        QVERIFY(!communal::DownloadFile(bytesOf(url("/ok")), bytesOf(target())));
+        QCOMPARE(server->requestsFor("/ok"), before);
+        QVERIFY(entries().isEmpty());
+    }
+
+    void budgetsNestAndEnd() {
+        QVERIFY(!communal::DownloadBudget::current());
+        {
+            const communal::DownloadBudget outer(std::chrono::milliseconds(1000));
+            QCOMPARE(communal::DownloadBudget::current(), &outer);
+            {
+                const communal::DownloadBudget inner(std::chrono::milliseconds(60000));
+                QCOMPARE(communal::DownloadBudget::current(), &inner);
+                QVERIFY(inner.remaining() <= outer.remaining());
+            }
+            QCOMPARE(communal::DownloadBudget::current(), &outer);
+            // Within a budget that is not spent, a download works as ever.
+            QVERIFY(communal::DownloadFile(bytesOf(url("/ok")), bytesOf(target())));
+            QCOMPARE(contentOf(target()), FreshContent);
+        }
+        QVERIFY(!communal::DownloadBudget::current());
     }
 
     void openFolderShowsThatFolder() {

@@ -102,8 +102,47 @@ private slots:
             << QByteArray("[s]\nk=\n") << QByteArray("s") << QByteArray("k") << QByteArray("");
         QTest::newRow("blank value")
             << QByteArray("[s]\nk=  \t\n") << QByteArray("s") << QByteArray("k") << QByteArray("");
-        QTest::newRow("line without =")
-            << QByteArray("[s]\nk\nk=v\n") << QByteArray("s") << QByteArray("k") << QByteArray("v");
+        // A line without "=" is an entry with an empty value, and as the first
+        // of its name it wins.
+        QTest::newRow("line without = is an empty entry")
+            << QByteArray("[s]\nKey Two\nKey Two=v\n") << QByteArray("s") << QByteArray("key two")
+            << QByteArray("");
+        QTest::newRow("line without =, blanks around")
+            << QByteArray("[s]\r\n \t k \t\r\n") << QByteArray("s") << QByteArray("k")
+            << QByteArray("");
+        QTest::newRow("later line without = does not win")
+            << QByteArray("[s]\nk=v\nk\n") << QByteArray("s") << QByteArray("k") << QByteArray("v");
+        QTest::newRow("line without = before any section")
+            << QByteArray("k\n[s]\n") << QByteArray("s") << QByteArray("k") << Default;
+        // A line "[name" without "]" opens no section: it belongs to the
+        // section before it, and so do the entries after it.
+        QTest::newRow("unclosed section head opens nothing")
+            << QByteArray("[s]\r\n[other\r\nk=v\r\n") << QByteArray("s") << QByteArray("k")
+            << QByteArray("v");
+        QTest::newRow("unclosed section head is no section")
+            << QByteArray("[s]\n[other\nk=v\n") << QByteArray("other") << QByteArray("k")
+            << Default;
+        QTest::newRow("unclosed section head is an entry of the one before")
+            << QByteArray("[s]\r[other\rk=v\r") << QByteArray("s") << QByteArray("[other")
+            << QByteArray("");
+        QTest::newRow("unclosed head with = is an entry")
+            << QByteArray("[s]\n[a=b\n") << QByteArray("s") << QByteArray("[a") << QByteArray("b");
+        QTest::newRow("unclosed head before any section")
+            << QByteArray("[other\nk=v\n[s]\n") << QByteArray("other") << QByteArray("k")
+            << Default;
+        // A section name ends at the last "]" of its line.
+        QTest::newRow("name ends at the last ]")
+            << QByteArray("[kv64path]]\r\nk=v\r\n") << QByteArray("kv64path]") << QByteArray("k")
+            << QByteArray("v");
+        QTest::newRow("up to the last ] is no match for the first")
+            << QByteArray("[kv64path]]\nk=v\n") << QByteArray("kv64path") << QByteArray("k")
+            << Default;
+        QTest::newRow("[ inside the name")
+            << QByteArray("[[kv64path]\nk=v\n") << QByteArray("[kv64path") << QByteArray("k")
+            << QByteArray("v");
+        QTest::newRow("text after the last ] ignored")
+            << QByteArray("[a]b] junk\nk=v\n") << QByteArray("a]b") << QByteArray("k")
+            << QByteArray("v");
         QTest::newRow("text after ]") << QByteArray("[s] junk\nk=v\n") << QByteArray("s")
                                       << QByteArray("k") << QByteArray("v");
         QTest::newRow("double quotes") << QByteArray("[s]\nk=\"v\"\n") << QByteArray("s")
@@ -227,6 +266,20 @@ private slots:
         QTest::newRow("quote pair quoted")
             << QByteArray("") << QByteArray("s") << QByteArray("k") << QByteArray("'v'")
             << QByteArray("[s]\r\nk=\"'v'\"\r\n");
+        // An entry that stands as a line without "=" is replaced by the write.
+        QTest::newRow("replace a line without =")
+            << QByteArray("[s]\r\n; c\r\n Key Two \r\nKey Two=old\r\n") << QByteArray("s")
+            << QByteArray("key two") << QByteArray("9")
+            << QByteArray("[s]\r\n; c\r\nkey two=9\r\nKey Two=old\r\n");
+        QTest::newRow("add after a line without = of the section")
+            << QByteArray("[s]\nflag\n\n[t]\n") << QByteArray("s") << QByteArray("k")
+            << QByteArray("1") << QByteArray("[s]\nflag\nk=1\n\n[t]\n");
+        QTest::newRow("an unclosed head stays in its section")
+            << QByteArray("[s]\n[other\nk=1\n") << QByteArray("s") << QByteArray("k")
+            << QByteArray("2") << QByteArray("[s]\n[other\nk=2\n");
+        QTest::newRow("new section whose name holds ]")
+            << QByteArray("") << QByteArray("a]b") << QByteArray("k") << QByteArray("v")
+            << QByteArray("[a]b]\r\nk=v\r\n");
         QTest::newRow("inner quotes as they are")
             << QByteArray("") << QByteArray("s") << QByteArray("k") << QByteArray("a\"b'")
             << QByteArray("[s]\r\nk=a\"b'\r\n");
@@ -284,7 +337,6 @@ private slots:
         QTest::addColumn<QByteArray>("section");
         QTest::addColumn<QByteArray>("ident");
         QTest::addColumn<QByteArray>("value");
-        QTest::newRow("] in section") << QByteArray("a]b") << QByteArray("k") << QByteArray("v");
         QTest::newRow("line break in section")
             << QByteArray("a\nb") << QByteArray("k") << QByteArray("v");
         QTest::newRow("= in entry") << QByteArray("s") << QByteArray("k=j") << QByteArray("v");

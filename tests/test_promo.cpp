@@ -6,6 +6,7 @@
 #include "OfflinePromotion.h"
 #include "PictureFixtures.h"
 #include "ProgramFolder.h"
+#include "PromoFixtures.h"
 #include "UrlCatcher.h"
 #include "communal/Communal.h"
 #include "system/ProgramPath.h"
@@ -23,59 +24,18 @@
 #include <map>
 #include <optional>
 
+using testsupport::animatedGif;
+using testsupport::ErrorBoxWatcher;
+using testsupport::jpegPicture;
 using testsupport::readFile;
+using testsupport::SettingsFile;
 using testsupport::UrlCatcher;
 
 namespace {
 
-QByteArray jpegPicture() {
-    QImage image(201, 43, QImage::Format_RGB32);
-    image.fill(QColor(80, 143, 208));
-    return fixtures::written(image, "JPEG");
-}
-
-QByteArray animatedGif() {
-    constexpr std::size_t Pixels = std::size_t{30} * 20;
-    std::vector<int> first(Pixels, 1), second(Pixels, 2);
-    first[0] = 0;
-    return fixtures::gif(30, 20, {{first, 0, 5}, {second, 0, 5}});
-}
-
 // The promotion server: files by path, and a record of what was asked for.
 struct PromoServer : testsupport::LoopbackServer {
     PromoServer() { start(); }
-};
-
-// A settings file in the stored form, built as the publisher builds it.
-class SettingsFile {
-public:
-    void set(const std::string& section, const std::string& ident, const std::string& value) {
-        std::string unused;
-        communal::AccessSetting(path(), communal::WriteMode, section, ident, value, unused);
-    }
-    QByteArray content() const { return readFile(QString::fromStdString(path())); }
-
-private:
-    std::string path() const { return dir_.filePath(QStringLiteral("kv64.rar")).toStdString(); }
-    QTemporaryDir dir_;
-};
-
-// Closes the error box when it appears and keeps its text.
-struct ErrorBoxWatcher {
-    QString text;
-    bool seen = false;
-    QTimer timer;
-    ErrorBoxWatcher() {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                text = box->text();
-                seen = true;
-                box->accept();
-            }
-        });
-        timer.start();
-    }
 };
 
 constexpr const char* Offline = testsupport::OfflinePromotion::OfflineServer;

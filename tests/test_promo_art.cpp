@@ -16,7 +16,7 @@ namespace {
 
 const QString SourceDir = QStringLiteral(KALVOR_SOURCE_DIR);
 
-std::vector<GifColor> GreyRamp(int colours) {
+std::vector<GifColor> greyRamp(int colours) {
     std::vector<GifColor> palette;
     for (int i = 0; i < colours; ++i) {
         const auto level = static_cast<std::uint8_t>(colours == 1 ? 0 : i * 255 / (colours - 1));
@@ -44,7 +44,7 @@ std::vector<std::uint8_t> Pixels(const QString& pattern, int width, int height, 
     return pixels;
 }
 
-QImageReader* GifReader(QBuffer& buffer, const std::string& bytes) {
+QImageReader* gifReader(QBuffer& buffer, const std::string& bytes) {
     buffer.setData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     buffer.open(QIODevice::ReadOnly);
     return new QImageReader(&buffer, "gif");
@@ -93,14 +93,14 @@ void TestPromoArt::gifDecodesToTheSamePixels() {
     GifAnimation animation;
     animation.width = width;
     animation.height = height;
-    animation.palette = GreyRamp(colours);
+    animation.palette = greyRamp(colours);
     for (int i = 0; i < frames; ++i) {
         animation.frames.push_back(
             {Pixels(pattern, width, height, colours, static_cast<unsigned>(i + 1)), 5});
     }
 
     QBuffer buffer;
-    std::unique_ptr<QImageReader> reader(GifReader(buffer, encodeGif(animation)));
+    std::unique_ptr<QImageReader> reader(gifReader(buffer, encodeGif(animation)));
     QCOMPARE(reader->imageCount(), frames);
     QCOMPARE(reader->size(), QSize(width, height));
     for (int f = 0; f < frames; ++f) {
@@ -125,13 +125,13 @@ void TestPromoArt::gifKeepsTransparencyDelaysAndLoop() {
     GifAnimation animation;
     animation.width = 4;
     animation.height = 3;
-    animation.palette = GreyRamp(3);
+    animation.palette = greyRamp(3);
     animation.transparentIndex = 2;
     animation.frames.push_back({{2, 0, 0, 1, 0, 1, 1, 0, 1, 1, 1, 2}, 7});
     animation.frames.push_back({{0, 2, 2, 1, 0, 1, 1, 0, 1, 1, 1, 0}, 120});
 
     QBuffer buffer;
-    std::unique_ptr<QImageReader> reader(GifReader(buffer, encodeGif(animation)));
+    std::unique_ptr<QImageReader> reader(gifReader(buffer, encodeGif(animation)));
     QCOMPARE(reader->imageCount(), 2);
     QCOMPARE(reader->loopCount(), -1); // Qt's word for "for ever"
 

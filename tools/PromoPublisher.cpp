@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Where(const fs::path& source, const PromoEntry& entry) {
+std::string where(const fs::path& source, const PromoEntry& entry) {
     return source.filename().string() + ":" + std::to_string(entry.line) + ": ";
 }
 
@@ -27,14 +27,14 @@ std::vector<std::string> namedServerFiles(const fs::path& source,
         try {
             file = serverFileOf(entry.value);
         } catch (const PromoError& error) {
-            throw PromoError(Where(source, entry) + error.what());
+            throw PromoError(where(source, entry) + error.what());
         }
         if (file.empty() || std::find(files.begin(), files.end(), file) != files.end()) {
             continue;
         }
         std::error_code error;
         if (!fs::is_regular_file(source.parent_path() / file, error)) {
-            throw PromoError(Where(source, entry) + file + " is not in " +
+            throw PromoError(where(source, entry) + file + " is not in " +
                              fs::absolute(source.parent_path()).string());
         }
         files.push_back(file);
@@ -64,7 +64,7 @@ std::vector<fs::path> copyServerFiles(const fs::path& fromDir,
     return copied;
 }
 
-void WriteSettings(const fs::path& target, const std::vector<PromoEntry>& entries,
+void writeSettings(const fs::path& target, const std::vector<PromoEntry>& entries,
                    const std::string& baseUrl) {
     std::error_code ignored;
     fs::remove(target, ignored);
@@ -106,7 +106,7 @@ PublishedFolder buildPromoFolder(const fs::path& source, const fs::path& outDir,
     published.settingsFile += ".rar";
     fs::path partial = published.settingsFile;
     partial += ".partial";
-    WriteSettings(partial, entries, base);
+    writeSettings(partial, entries, base);
     fs::rename(partial, published.settingsFile, error);
     if (error) {
         fs::remove(partial, error);

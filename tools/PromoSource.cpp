@@ -19,18 +19,18 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-std::string LowerAscii(std::string_view text) {
+std::string lowerAscii(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
     return lower;
 }
 
-[[noreturn]] void Fail(std::string_view sourceName, int line, const std::string& what) {
+[[noreturn]] void fail(std::string_view sourceName, int line, const std::string& what) {
     throw PromoError(std::string(sourceName) + ":" + std::to_string(line) + ": " + what);
 }
 
-int HexValue(char c) {
+int hexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -46,10 +46,10 @@ int HexValue(char c) {
 std::string percentDecode(std::string_view text) {
     std::string decoded;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-            HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
             decoded.push_back(
-                static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+                static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
             i += 2;
         } else {
             decoded.push_back(text[i]);
@@ -72,18 +72,18 @@ std::vector<PromoEntry> parsePromoSource(std::string_view text, std::string_view
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
 
         if (line.find('\0') != std::string_view::npos) {
-            Fail(sourceName, lineNumber, "holds a zero byte");
+            fail(sourceName, lineNumber, "holds a zero byte");
         }
         if (line.empty() || line.front() == ';' || line.front() == '#') {
             continue;
         }
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {
-                Fail(sourceName, lineNumber, "a section line must read [name]");
+                fail(sourceName, lineNumber, "a section line must read [name]");
             }
             const std::string_view name = trim(line.substr(1, line.size() - 2));
             if (name.empty() || name.find_first_of("[]") != std::string_view::npos) {
-                Fail(sourceName, lineNumber, "section name is empty or holds a bracket");
+                fail(sourceName, lineNumber, "section name is empty or holds a bracket");
             }
             section = name;
             inSection = true;
@@ -91,19 +91,19 @@ std::vector<PromoEntry> parsePromoSource(std::string_view text, std::string_view
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
-            Fail(sourceName, lineNumber, "neither a section, an entry nor a comment");
+            fail(sourceName, lineNumber, "neither a section, an entry nor a comment");
         }
         if (!inSection) {
-            Fail(sourceName, lineNumber, "entry before the first section");
+            fail(sourceName, lineNumber, "entry before the first section");
         }
         const std::string_view ident = trim(line.substr(0, equals));
         if (ident.empty() || ident.front() == '[' || ident.front() == ';') {
-            Fail(sourceName, lineNumber, "entry name is empty or starts with [ or ;");
+            fail(sourceName, lineNumber, "entry name is empty or starts with [ or ;");
         }
         for (const PromoEntry& earlier : entries) {
-            if (LowerAscii(earlier.section) == LowerAscii(section) &&
-                LowerAscii(earlier.ident) == LowerAscii(ident)) {
-                Fail(sourceName, lineNumber,
+            if (lowerAscii(earlier.section) == lowerAscii(section) &&
+                lowerAscii(earlier.ident) == lowerAscii(ident)) {
+                fail(sourceName, lineNumber,
                      "entry " + std::string(ident) + " of [" + section +
                          "] is given again (first on line " + std::to_string(earlier.line) + ")");
             }
@@ -126,7 +126,7 @@ std::vector<PromoEntry> readPromoSource(const std::filesystem::path& source) {
 std::string normaliseBaseUrl(std::string_view baseUrl) {
     std::size_t schemeLength = 0;
     for (std::string_view scheme : {"http://", "https://"}) {
-        if (LowerAscii(baseUrl.substr(0, scheme.size())) == scheme) {
+        if (lowerAscii(baseUrl.substr(0, scheme.size())) == scheme) {
             schemeLength = scheme.size();
         }
     }

@@ -17,7 +17,7 @@ namespace {
 constexpr std::uint16_t SweepDelayCentiseconds = 8;
 constexpr std::uint16_t RestCentiseconds = 180;
 
-bool WriteFile(const QString& path, const std::string& bytes) {
+bool writeFile(const QString& path, const std::string& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
@@ -53,7 +53,7 @@ int main(int argc, char* argv[]) {
         const auto animation = promoart::makeAnimation(
             promoart::drawSideFrames(), promoart::promoPalette(), promoart::TransparentIndex,
             SweepDelayCentiseconds, RestCentiseconds);
-        if (!WriteFile(sidePath, promoart::encodeGif(animation))) {
+        if (!writeFile(sidePath, promoart::encodeGif(animation))) {
             std::fprintf(stderr, "make-promo-art: cannot write %s\n", qPrintable(sidePath));
             return 1;
         }

@@ -155,6 +155,9 @@ void TfrmAd::FormCreate(QObject* /*sender*/) {
 int PromoShowCount = 0;
 
 void TfrmAd::FormShow(QObject* /*sender*/) {
+    // The window appears only when this handler has returned: all its
+    // downloads share one budget, so no server can hold it back for long.
+    const communal::DownloadBudget budget(communal::ShowingDownloadBudget);
     // The settings file is fetched at every showing; a failed download
     // leaves the one of an earlier run to read.
     communal::FetchPromoSettings(FPromoId);

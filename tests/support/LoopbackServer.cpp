@@ -1,7 +1,10 @@
 #include "LoopbackServer.h"
 
 #include <algorithm>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace testsupport {
 namespace {
@@ -20,6 +23,13 @@ LoopbackServer::LoopbackServer() {
 }
 
 LoopbackServer::~LoopbackServer() {
+    // The listening socket closes only when the accept loop ends: a server
+    // that never ran is started to be stopped.
+    try {
+        if (!thread_.joinable())
+            start();
+    } catch (const std::exception&) {
+    }
     stop();
 }
 
@@ -68,6 +78,24 @@ void LoopbackServer::serveFiles() {
         }
         response.set_content(file->second, "application/octet-stream");
     });
+}
+
+int unusedLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+std::string unreachableBaseUrl() {
+    return "http://127.0.0.1:" + std::to_string(unusedLoopbackPort()) + "/";
 }
 
 void LoopbackServer::start() {

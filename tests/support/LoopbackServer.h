@@ -21,6 +21,11 @@
 
 namespace testsupport {
 
+// A loopback port on which nothing listens (free when asked for), and the
+// base URL of a server there.
+int unusedLoopbackPort();
+std::string unreachableBaseUrl();
+
 class LoopbackServer {
 public:
     LoopbackServer();

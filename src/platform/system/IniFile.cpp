@@ -92,14 +92,15 @@ ParsedLine parseLine(std::string_view text) {
     if (trimmed.empty() || trimmed.front() == ';')
         return {};
     if (trimmed.front() == '[') {
-        const auto close = trimmed.find(']');
-        const auto inside =
-            trimmed.substr(1, close == std::string_view::npos ? trimmed.size() - 1 : close - 1);
-        return {ParsedLine::SectionHead, trim(inside), {}};
+        // The name runs to the last "]"; without one the line is no
+        // section line but an ordinary line of the section before it.
+        const auto close = trimmed.rfind(']');
+        if (close != std::string_view::npos)
+            return {ParsedLine::SectionHead, trim(trimmed.substr(1, close - 1)), {}};
     }
     const auto equals = trimmed.find('=');
     if (equals == std::string_view::npos)
-        return {};
+        return {ParsedLine::Entry, trimmed, {}}; // an entry with an empty value
     return {ParsedLine::Entry, trim(trimmed.substr(0, equals)), trim(trimmed.substr(equals + 1))};
 }
 
@@ -161,9 +162,9 @@ bool hasLineBreak(std::string_view text) {
 
 bool storable(std::string_view section, std::string_view ident, std::string_view value) {
     ident = trim(ident);
-    return !hasLineBreak(section) && section.find(']') == std::string_view::npos &&
-           !ident.empty() && !hasLineBreak(ident) && ident.find('=') == std::string_view::npos &&
-           ident.front() != ';' && ident.front() != '[' && !hasLineBreak(value);
+    return !hasLineBreak(section) && !ident.empty() && !hasLineBreak(ident) &&
+           ident.find('=') == std::string_view::npos && ident.front() != ';' &&
+           ident.front() != '[' && !hasLineBreak(value);
 }
 
 // The file's text with the entry set; text is the file as it stands.

@@ -3,10 +3,14 @@
 // Settings files in the INI text form, read and written by the rules of the
 // Windows private-profile functions:
 //
-// - A section starts at a line "[name]"; its entries are "name=value"
-//   lines up to the next section line. Lines before the first section, blank
-//   lines, lines without "=" and comment lines (first non-blank character
-//   ";") hold no entries.
+// - A section starts at a line "[name]"; the name ends at the last "]" of
+//   the line, and what follows it is ignored. A line that opens with "[" but
+//   has no "]" is no section line: it is an ordinary line of the section
+//   before it.
+// - The entries of a section are its lines up to the next section line:
+//   "name=value", or a line without "=", which is an entry of that name
+//   with an empty value. Lines before the first section, blank lines and
+//   comment lines (first non-blank character ";") hold no entries.
 // - Section and entry names match without regard to the case of ASCII
 //   letters; spaces and tabs around names, around "=" and around the value
 //   do not count. The first matching section, and the first matching entry
@@ -45,9 +49,8 @@ public:
     // or the entry as needed. Throws platform::Exception "Unable to write to
     // <file name>" when the file cannot be read or replaced, or when the
     // names or the value cannot be stored in the INI text form (a line break
-    // anywhere, "]" in the section name, "=" in the entry name, an empty
-    // entry name or one starting with ";" or "["); the file then stays as it
-    // was.
+    // anywhere, "=" in the entry name, an empty entry name or one starting
+    // with ";" or "["); the file then stays as it was.
     void WriteString(std::string_view section, std::string_view ident, std::string_view value);
 
 private:
