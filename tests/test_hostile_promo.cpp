@@ -75,7 +75,7 @@ public:
         // Answers 40 bytes a second, of a body that never ends.
         routes().Get(R"(/trickle/.*)", [this](const Request&, Response& response) {
             response.set_content_provider(
-                8 * 1024 * 1024, "application/octet-stream",
+                std::size_t{8} * 1024 * 1024, "application/octet-stream",
                 [this](std::size_t, std::size_t, httplib::DataSink& sink) {
                     if (waitForStop(std::chrono::milliseconds(1000)))
                         return false;
@@ -243,10 +243,10 @@ private slots:
             settings += goodSettings();
             break;
         case 1:
-            settings = randomBytes(3 * 1024 * 1024, 7);
+            settings = randomBytes(std::size_t{3} * 1024 * 1024, 7);
             break;
         case 2:
-            settings = "[kv64path]" + QByteArray(5 * 1024 * 1024, 'A');
+            settings = "[kv64path]" + QByteArray(qsizetype{5} * 1024 * 1024, 'A');
             break;
         case 3: {
             SettingsFile absurd;
@@ -289,7 +289,7 @@ private slots:
     void oversizedSettingsKeepTheEarlierOnes() {
         keepFromAnEarlierRun();
         const QByteArray kept = readFile(sandbox_->program(QStringLiteral("SetConfig.ini")));
-        server_->put("/kv64.rar", QByteArray(9 * 1024 * 1024, ';'));
+        server_->put("/kv64.rar", QByteArray(qsizetype{9} * 1024 * 1024, ';'));
         server_->put("/top.jpg", jpegPicture());
         server_->put("/side.gif", animatedGif());
         server_->start();
