@@ -86,16 +86,15 @@ void addMisbehaviour(testsupport::LoopbackServer& server) {
     server.routes().Get(R"(/silent/.*)", [&server](const httplib::Request&, httplib::Response&) {
         server.holdUntilStopped();
     });
-    server.routes().Get(R"(/trickle/.*)",
-                        [&server](const httplib::Request&, httplib::Response& response) {
-                            response.set_content_provider(
-                                1 << 20, "application/octet-stream",
-                                [&server](std::size_t, std::size_t, httplib::DataSink& sink) {
-                                    if (server.waitForStop(std::chrono::milliseconds(1000)))
-                                        return false;
-                                    return sink.write(std::string(40, ';').data(), 40);
-                                });
-                        });
+    server.routes().Get(R"(/trickle/.*)", [&server](const httplib::Request&,
+                                                    httplib::Response& response) {
+        response.set_content_provider(1 << 20, "application/octet-stream",
+                                      [&server](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                          if (server.waitForStop(std::chrono::milliseconds(1000)))
+                                              return false;
+                                          return sink.write(std::string(40, ';').data(), 40);
+                                      });
+    });
 }
 
 } // namespace
@@ -139,8 +138,7 @@ int main(int argc, char* argv[]) {
     std::string folderArg = folder.path().toStdString();
     std::string name = "kalvor-base64";
     std::string programArg = "--program";
-    char* childArgs[] = {name.data(), programArg.data(), folderArg.data(), baseUrl.data(),
-                         nullptr};
+    char* childArgs[] = {name.data(), programArg.data(), folderArg.data(), baseUrl.data(), nullptr};
     int visiblePipe[2];
     if (pipe(visiblePipe) != 0) {
         std::perror("bench_startup: pipe");

@@ -37,7 +37,8 @@ class Sandbox {
 public:
     Sandbox() {
         QDir(dir_.path()).mkdir(QStringLiteral("program"));
-        platform::setExeNameForTesting(testsupport::local(program(QStringLiteral("kalvor-base64"))));
+        platform::setExeNameForTesting(
+            testsupport::local(program(QStringLiteral("kalvor-base64"))));
     }
     ~Sandbox() { platform::setExeNameForTesting({}); }
 
@@ -49,8 +50,8 @@ public:
     QStringList everything() const {
         QStringList all;
         QDir root(dir_.path());
-        QDirIterator it(dir_.path(), QDir::AllEntries | QDir::Hidden | QDir::System |
-                                         QDir::NoDotAndDotDot,
+        QDirIterator it(dir_.path(),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext())
             all << root.relativeFilePath(it.next());
@@ -74,7 +75,7 @@ public:
         // Answers 40 bytes a second, of a body that never ends.
         routes().Get(R"(/trickle/.*)", [this](const Request&, Response& response) {
             response.set_content_provider(
-                8 * 1024 * 1024, "application/octet-stream",
+                std::size_t{8} * 1024 * 1024, "application/octet-stream",
                 [this](std::size_t, std::size_t, httplib::DataSink& sink) {
                     if (waitForStop(std::chrono::milliseconds(1000)))
                         return false;
@@ -242,10 +243,10 @@ private slots:
             settings += goodSettings();
             break;
         case 1:
-            settings = randomBytes(3 * 1024 * 1024, 7);
+            settings = randomBytes(std::size_t{3} * 1024 * 1024, 7);
             break;
         case 2:
-            settings = "[kv64path]" + QByteArray(5 * 1024 * 1024, 'A');
+            settings = "[kv64path]" + QByteArray(qsizetype{5} * 1024 * 1024, 'A');
             break;
         case 3: {
             SettingsFile absurd;
@@ -288,7 +289,7 @@ private slots:
     void oversizedSettingsKeepTheEarlierOnes() {
         keepFromAnEarlierRun();
         const QByteArray kept = readFile(sandbox_->program(QStringLiteral("SetConfig.ini")));
-        server_->put("/kv64.rar", QByteArray(9 * 1024 * 1024, ';'));
+        server_->put("/kv64.rar", QByteArray(qsizetype{9} * 1024 * 1024, ';'));
         server_->put("/top.jpg", jpegPicture());
         server_->put("/side.gif", animatedGif());
         server_->start();
@@ -310,20 +311,20 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
         QTest::newRow("a GIF named .jpg") << "top.jpg" << animatedGif() << "JPEG error #";
-        QTest::newRow("text named .bmp") << "top.bmp" << QByteArray("BM but not a bitmap")
-                                         << "Bitmap image is not valid.";
-        QTest::newRow("a JPEG named .gif") << "top.gif" << jpegPicture()
-                                           << "Invalid GIF signature.";
-        QTest::newRow("garbage named .ico") << "top.ico" << randomBytes(300, 3)
-                                            << "Icon image is not valid.";
-        QTest::newRow("garbage named .wmf") << "top.wmf" << randomBytes(300, 4)
-                                            << "Metafile is not valid.";
-        QTest::newRow("garbage named .emf") << "top.emf" << randomBytes(300, 5)
-                                            << "Metafile is not valid.";
-        QTest::newRow("bitmap of 100000 x 100000") << "top.bmp" << hugeBitmap(100000, 100000)
-                                                   << "Bitmap image is not valid.";
-        QTest::newRow("JPEG of 65000 x 65000") << "top.jpg" << hugeJpeg(65000, 65000)
-                                               << "JPEG error #";
+        QTest::newRow("text named .bmp")
+            << "top.bmp" << QByteArray("BM but not a bitmap") << "Bitmap image is not valid.";
+        QTest::newRow("a JPEG named .gif")
+            << "top.gif" << jpegPicture() << "Invalid GIF signature.";
+        QTest::newRow("garbage named .ico")
+            << "top.ico" << randomBytes(300, 3) << "Icon image is not valid.";
+        QTest::newRow("garbage named .wmf")
+            << "top.wmf" << randomBytes(300, 4) << "Metafile is not valid.";
+        QTest::newRow("garbage named .emf")
+            << "top.emf" << randomBytes(300, 5) << "Metafile is not valid.";
+        QTest::newRow("bitmap of 100000 x 100000")
+            << "top.bmp" << hugeBitmap(100000, 100000) << "Bitmap image is not valid.";
+        QTest::newRow("JPEG of 65000 x 65000")
+            << "top.jpg" << hugeJpeg(65000, 65000) << "JPEG error #";
     }
     void picturesThatLie() {
         QFETCH(QString, name);
@@ -354,19 +355,22 @@ private slots:
         QTest::addColumn<QString>("topPath");
         QTest::addColumn<QStringList>("neverAsked");
         QTest::newRow("settings never answered")
-            << "/silent/kv64.rar" << "/top.jpg" << QStringList{"/top.jpg", "/side.gif"};
-        QTest::newRow("settings trickle")
-            << "/trickle/kv64.rar" << "/top.jpg" << QStringList{"/top.jpg", "/side.gif"};
+            << "/silent/kv64.rar"
+            << "/top.jpg" << QStringList{"/top.jpg", "/side.gif"};
+        QTest::newRow("settings trickle") << "/trickle/kv64.rar"
+                                          << "/top.jpg" << QStringList{"/top.jpg", "/side.gif"};
         QTest::newRow("top picture never answered")
-            << "/kv64.rar" << "/silent/top.jpg" << QStringList{"/side.gif"};
-        QTest::newRow("top picture trickles")
-            << "/kv64.rar" << "/trickle/top.jpg" << QStringList{"/side.gif"};
-        QTest::newRow("top picture redirects for ever")
-            << "/kv64.rar" << "/loop/0.jpg" << QStringList{};
+            << "/kv64.rar"
+            << "/silent/top.jpg" << QStringList{"/side.gif"};
+        QTest::newRow("top picture trickles") << "/kv64.rar"
+                                              << "/trickle/top.jpg" << QStringList{"/side.gif"};
+        QTest::newRow("top picture redirects for ever") << "/kv64.rar"
+                                                        << "/loop/0.jpg" << QStringList{};
         QTest::newRow("top picture redirects to a local file")
-            << "/kv64.rar" << "/to-file/top.jpg" << QStringList{};
-        QTest::newRow("top picture dropped halfway")
-            << "/kv64.rar" << "/truncated/top.jpg" << QStringList{};
+            << "/kv64.rar"
+            << "/to-file/top.jpg" << QStringList{};
+        QTest::newRow("top picture dropped halfway") << "/kv64.rar"
+                                                     << "/truncated/top.jpg" << QStringList{};
         QTest::newRow("server unreachable") << QString() << "/top.jpg" << QStringList{};
     }
     void serversThatMisbehave() {
@@ -379,7 +383,8 @@ private slots:
         server_->put("/side.gif", animatedGif());
         server_->setTruncatedBody(jpegPicture() + jpegPicture());
         server_->start();
-        const QByteArray keptSettings = readFile(sandbox_->program(QStringLiteral("SetConfig.ini")));
+        const QByteArray keptSettings =
+            readFile(sandbox_->program(QStringLiteral("SetConfig.ini")));
         if (settingsPath.isEmpty()) {
             promotion_->serveFrom(testsupport::unreachableBaseUrl());
         } else if (settingsPath != QStringLiteral("/kv64.rar")) {
@@ -423,7 +428,8 @@ private slots:
     }
     void extensionsThatTryToLeave() {
         QFETCH(QString, address);
-        const QString escape = QStringLiteral("escape-") + QUuid::createUuid().toString(QUuid::Id128);
+        const QString escape =
+            QStringLiteral("escape-") + QUuid::createUuid().toString(QUuid::Id128);
         address.replace(QStringLiteral("{base}"), QString::fromStdString(server_->baseUrl()));
         address.replace(QStringLiteral("{escape}"), escape);
         SettingsFile settings;
@@ -470,10 +476,10 @@ private slots:
         window.show();
         QVERIFY(!errorBox.seen);
         QCOMPARE(window.img1->Picture().format(), std::string("jpg"));
-        testsupport::UrlCatcher catcher(
-            {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
-             QStringLiteral("javascript"), QStringLiteral("mailto"), QStringLiteral("ftp"),
-             QStringLiteral("smb"), QStringLiteral("c")});
+        testsupport::UrlCatcher catcher({QStringLiteral("http"), QStringLiteral("https"),
+                                         QStringLiteral("file"), QStringLiteral("javascript"),
+                                         QStringLiteral("mailto"), QStringLiteral("ftp"),
+                                         QStringLiteral("smb"), QStringLiteral("c")});
         QTest::mouseClick(window.img1, Qt::LeftButton);
         QCOMPARE(catcher.opened, QList<QUrl>());
     }

@@ -137,6 +137,36 @@ private slots:
         QCOMPARE(window.img2->URL(), std::string("https://promo.example/side"));
     }
 
+    // An installed program cannot write its own folder: the settings file
+    // and the kept pictures go to the user's data folder, and serve the
+    // next run from there.
+    void installedProgramKeepsItsFilesInTheUserDataFolder() {
+        const testsupport::TemporaryHome home;
+        programFolder_.reset();
+        programFolder_.emplace(testsupport::TemporaryProgramFolder::ReadOnly);
+        PromoServer server;
+        SettingsFile settings;
+        serveBothPictures(server, settings);
+        {
+            TfrmAd window;
+            window.show();
+            QCOMPARE(window.img1->Picture().format(), std::string("jpg"));
+        }
+        QCOMPARE(programFiles(), QStringList());
+        QStringList kept = testsupport::entriesOf(home.programFolder());
+        kept.sort();
+        QCOMPARE(kept, (QStringList{"SetConfig.ini", "fname1.jpg", "fname2.gif"}));
+        QCOMPARE(readFile(home.programFolder() + "fname1.jpg"), jpegPicture());
+
+        promotion_->serveFrom(Offline);
+        PromoShowCount = 0;
+        TfrmAd window;
+        window.show();
+        QCOMPARE(window.img1->Picture().format(), std::string("jpg"));
+        QCOMPARE(window.img2->Picture().format(), std::string("gif"));
+        QCOMPARE(window.img2->URL(), std::string("https://promo.example/side"));
+    }
+
     void pictureOfAnUnknownFormatIsReportedAndLeavesBothSlots() {
         PromoServer server;
         SettingsFile settings;

@@ -1,4 +1,5 @@
 #include "GifEncoder.h"
+#include "IconArt.h"
 #include "PromoArt.h"
 
 #include <QBuffer>
@@ -62,6 +63,9 @@ private slots:
     void gifRejectsWhatItCannotWrite();
     void animationMapsColoursAndTransparency();
     void iconIs128SquareWithAlpha();
+    void iconOfTheProgramIsTheOneTheToolDraws();
+    void iconAtEachThemeSize_data();
+    void iconAtEachThemeSize();
     void promoPicturesHaveSlotSizes();
 };
 
@@ -215,6 +219,39 @@ void TestPromoArt::iconIs128SquareWithAlpha() {
     QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
     QCOMPARE(qAlpha(icon.pixel(127, 127)), 0);
     QCOMPARE(qAlpha(icon.pixel(64, 64)), 255);
+}
+
+// The program carries the icon in its resources; the desktop's icon theme
+// gets it from the tool at build time. Both must be the same picture.
+void TestPromoArt::iconOfTheProgramIsTheOneTheToolDraws() {
+    const QImage carried(SourceDir + "/resources/kalvor-base64.png");
+    QCOMPARE(promoart::drawProgramIcon().convertToFormat(QImage::Format_ARGB32),
+             carried.convertToFormat(QImage::Format_ARGB32));
+}
+
+void TestPromoArt::iconAtEachThemeSize_data() {
+    QTest::addColumn<int>("size");
+    for (const int size : promoart::IconThemeSizes)
+        QTest::addRow("%d", size) << size;
+}
+
+void TestPromoArt::iconAtEachThemeSize() {
+    QFETCH(int, size);
+    const QImage icon = promoart::drawProgramIcon(size);
+    QCOMPARE(icon.size(), QSize(size, size));
+    QVERIFY(icon.hasAlphaChannel());
+    // Transparent outside the rounded tile, opaque inside.
+    QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(icon.pixel(size - 1, size - 1)), 0);
+    QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+    QCOMPARE(qAlpha(icon.pixel(size / 2, size / 10)), 255);
+    // The lettering stands out from the tile.
+    int lettering = 0;
+    for (int x = 0; x < size; ++x) {
+        if (qGray(icon.pixel(x, size * 2 / 5)) < 128)
+            ++lettering;
+    }
+    QVERIFY2(lettering >= size / 8, qPrintable(QString::number(lettering)));
 }
 
 void TestPromoArt::promoPicturesHaveSlotSizes() {

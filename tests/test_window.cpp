@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -174,6 +175,20 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), window.btn1);
         QTest::keyClick(window.btn1, Qt::Key_Return);
         QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(programFolder_.path() + u'/')});
+    }
+
+    // An installed program's folder is the user's data folder for it.
+    void openFolderOfAnInstalledProgramShowsTheUserDataFolder() {
+        const testsupport::TemporaryHome home;
+        const testsupport::TemporaryProgramFolder installed(
+            testsupport::TemporaryProgramFolder::ReadOnly);
+        testsupport::UrlCatcher catcher;
+        TfrmAd window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(window.btn1, Qt::LeftButton);
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(home.programFolder())});
+        QVERIFY(QFileInfo(home.programFolder()).isDir());
     }
 
     void enterAndSpaceRunTheFocusedCommand_data() {

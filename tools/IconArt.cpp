@@ -76,19 +76,52 @@ void drawArrow(QPainter& painter, QPointF from, QPointF to) {
     painter.fillPath(head, Highlight);
 }
 
-} // namespace
+// The small sizes: the tile's edge on whole pixels and the lettering as
+// large as the tile allows; at 16 pixels three letters would touch, so the
+// tile shows "64" alone.
+void drawSmallIcon(QPainter& painter, int size) {
+    const double border = size >= 32 ? 2 : 1;
+    const QRectF tile(border / 2, border / 2, size - border, size - border);
+    QLinearGradient fill(tile.topLeft(), tile.bottomLeft());
+    fill.setColorAt(0, Face);
+    fill.setColorAt(1, FaceDeep);
+    painter.setPen(QPen(Highlight, border));
+    painter.setBrush(fill);
+    painter.drawRoundedRect(tile, size * 0.2, size * 0.2);
 
-QImage drawProgramIcon() {
-    QImage icon(IconSize, IconSize, QImage::Format_ARGB32);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    const bool roomForThree = size >= 24;
+    QFont font("Liberation Sans");
+    font.setPixelSize(qRound(size * (roomForThree ? 0.42 : 0.56)));
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(CaptionText);
+    painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, roomForThree ? "B64" : "64");
+}
+
+// The full picture, drawn on a 128-pixel grid scaled to the size.
+void drawFullIcon(QPainter& painter, int size) {
+    painter.scale(size / 128.0, size / 128.0);
     drawTile(painter);
     drawLettering(painter);
     drawArrow(painter, QPointF(16, 96), QPointF(40, 96));
     drawArrow(painter, QPointF(112, 106), QPointF(88, 106));
     drawPadlock(painter);
+}
+
+constexpr int FullIconSmallest = 48;
+
+} // namespace
+
+QImage drawProgramIcon(int size) {
+    QImage icon(size, size, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (size >= FullIconSmallest)
+        drawFullIcon(painter, size);
+    else
+        drawSmallIcon(painter, size);
     painter.end();
     return icon;
 }

@@ -1,10 +1,34 @@
-// Draws the program icon and writes it as a PNG file:
-//   make-icon <output.png>
+// Draws the program icon and writes it as PNG files:
+//   make-icon <output.png> [size]
+//       one picture, 128 pixels unless a size is given
+//   make-icon --theme <folder> <name>
+//       every size of the desktop's icon theme, as
+//       <folder>/<size>x<size>/apps/<name>.png
 
 #include "IconArt.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+
+namespace {
+
+bool write(int size, const QString& target) {
+    if (!QDir().mkpath(QFileInfo(target).path()) ||
+        !promoart::drawProgramIcon(size).save(target, "PNG")) {
+        std::fprintf(stderr, "make-icon: cannot write %s\n", qPrintable(target));
+        return false;
+    }
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: make-icon <output.png> [size]\n"
+                         "       make-icon --theme <folder> <name>\n");
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // The icon is drawn off screen; a display is never needed.
@@ -12,14 +36,25 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-icon <output.png>\n");
-        return 2;
+    const QStringList arguments = QGuiApplication::arguments().mid(1);
+
+    if (arguments.value(0) == "--theme") {
+        if (arguments.size() != 3)
+            return usage();
+        const QDir folder(arguments[1]);
+        for (const int size : promoart::IconThemeSizes) {
+            const QString sizeFolder = QStringLiteral("%1x%1/apps/").arg(size);
+            if (!write(size, folder.filePath(sizeFolder + arguments[2] + ".png")))
+                return 1;
+        }
+        return 0;
     }
-    const QString target = QString::fromLocal8Bit(argv[1]);
-    if (!promoart::drawProgramIcon().save(target, "PNG")) {
-        std::fprintf(stderr, "make-icon: cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+
+    if (arguments.isEmpty() || arguments.size() > 2)
+        return usage();
+    bool isNumber = true;
+    const int size = arguments.size() == 2 ? arguments[1].toInt(&isNumber) : promoart::IconSize;
+    if (!isNumber || size < 1 || size > 1024)
+        return usage();
+    return write(size, arguments[0]) ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "system/CodePage.h"
 #include "system/ProgramPath.h"
+#include "system/UserFolder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -33,7 +34,9 @@ std::string folderOfPath(std::string_view path, bool windowsRules,
     return std::string(path.substr(0, cut));
 }
 
-std::string GetAppPath() {
+namespace {
+
+std::string executableFolder() {
 #ifdef _WIN32
     return folderOfPath(platform::ExeName(), true, [](unsigned char byte) {
         return platform::isLeadByte(byte, platform::CodePage::system());
@@ -41,6 +44,18 @@ std::string GetAppPath() {
 #else
     return folderOfPath(platform::ExeName(), false);
 #endif
+}
+
+} // namespace
+
+std::string GetAppPath() {
+    std::string folder = executableFolder();
+    if (platform::canWriteIn(folder))
+        return folder;
+    std::string own = platform::userDataFolder(UserFolderName);
+    if (!own.empty() && platform::makeFolder(own))
+        return own;
+    return folder;
 }
 
 void OpenFolder(std::string_view path) {

@@ -20,8 +20,16 @@ using LeadBytePredicate = std::function<bool(unsigned char)>;
 std::string folderOfPath(std::string_view path, bool windowsRules,
                          const LeadBytePredicate& isLeadByte = {});
 
-// The folder of the running program's executable, ending in the platform's
-// separator, so that file names can be appended directly.
+// The name of the program's own folder in the user's data folder.
+inline constexpr std::string_view UserFolderName = "kalvor-base64";
+
+// The program folder, ending in the platform's separator, so that file names
+// can be appended directly. It is the folder of the running program's
+// executable when the user can write there (a copy of the program kept in a
+// folder of its own). An installed program's folder is the system's, so its
+// files go to the user's data folder for it instead (see
+// platform::userDataFolder), made when first needed; should that fail too,
+// the executable's folder stays the answer.
 std::string GetAppPath();
 
 // Opens path, a folder (bytes in the system code page), in a file manager
