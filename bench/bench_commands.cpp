@@ -95,11 +95,6 @@ void pressKey(QWidget* box, int key, const QString& text = QString()) {
     QApplication::sendEvent(box, &release);
 }
 
-void placeCaret(platform::TMemo* box, qsizetype position) {
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(int(position));
-    box->setTextCursor(cursor);
-}
 
 // The command itself, on the real window.
 double timeCommand(bool encode, const std::string& input) {
@@ -155,7 +150,7 @@ double timeTypedCharacter(std::size_t characters) {
     WindowWithLine shown(characters);
     platform::TMemo* box = shown.window.Memo2;
     box->setFocus();
-    placeCaret(box, qsizetype(characters / 2));
+    box->setCursorPosition(qsizetype(characters / 2));
     box->viewport()->repaint();
 
     QElapsedTimer timer;
