@@ -95,7 +95,6 @@ void pressKey(QWidget* box, int key, const QString& text = QString()) {
     QApplication::sendEvent(box, &release);
 }
 
-
 // The command itself, on the real window.
 double timeCommand(bool encode, const std::string& input) {
     TfrmAd window;

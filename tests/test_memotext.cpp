@@ -80,9 +80,9 @@ private slots:
             const QString text = QString::fromUcs4(codePoints.data(), qsizetype(codePoints.size()));
             const std::string inBytes = platform::bytesFromMemoText(text, utf8());
             QCOMPARE(platform::memoTextFromBytes(inBytes, utf8()), text);
-            QCOMPARE(platform::bytesFromMemoText(platform::memoTextFromBytes(inBytes, utf8()),
-                                                 utf8()),
-                     inBytes);
+            QCOMPARE(
+                platform::bytesFromMemoText(platform::memoTextFromBytes(inBytes, utf8()), utf8()),
+                inBytes);
         }
     }
 

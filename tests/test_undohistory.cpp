@@ -124,7 +124,7 @@ private slots:
 
     void aMoveIsOneStep() {
         Edited e(QStringLiteral("abcXYdef"));
-        e.edit(3, 2, {}, Joining::Alone);                  // "abcdef"
+        e.edit(3, 2, {}, Joining::Alone);                        // "abcdef"
         e.edit(5, 0, QStringLiteral("XY"), Joining::Continuing); // "abcdeXYf"
         QCOMPARE(e.text, QStringLiteral("abcdeXYf"));
         e.undo();

@@ -57,8 +57,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("lines");
-        QTest::newRow("after spaces") << QStringLiteral("aaaa bbbb cccc") << 10
-                                      << QStringLiteral("aaaa bbbb |cccc");
+        QTest::newRow("after spaces")
+            << QStringLiteral("aaaa bbbb cccc") << 10 << QStringLiteral("aaaa bbbb |cccc");
         QTest::newRow("a run fills every line")
             << QStringLiteral("abcdefghij") << 4 << QStringLiteral("abcd|efgh|ij");
         QTest::newRow("no break after slash, hyphen or plus")
@@ -80,21 +80,20 @@ private slots:
             << QStringLiteral("中「文」") << 3 << QStringLiteral("中|「文」");
         QTest::newRow("not before a prolonged sound mark")
             << QStringLiteral("カーカー") << 3 << QStringLiteral("カー|カー");
-        QTest::newRow("Hangul syllables") << QStringLiteral("한국어") << 2
-                                          << QStringLiteral("한국|어");
+        QTest::newRow("Hangul syllables")
+            << QStringLiteral("한국어") << 2 << QStringLiteral("한국|어");
         QTest::newRow("not between CJK and Latin")
             << QStringLiteral("中abc文") << 3 << QStringLiteral("中ab|c文");
         QTest::newRow("word joiner holds CJK together")
             << QStringLiteral("中文\u2060字") << 2 << QStringLiteral("中|文\u2060字");
-        QTest::newRow("emoji are not CJK")
-            << fromUcs4(U"\U0001F600\U0001F600\U0001F600") << 2
-            << fromUcs4(U"\U0001F600\U0001F600|\U0001F600");
+        QTest::newRow("emoji are not CJK") << fromUcs4(U"\U0001F600\U0001F600\U0001F600") << 2
+                                           << fromUcs4(U"\U0001F600\U0001F600|\U0001F600");
         QTest::newRow("a pair is never split")
             << fromUcs4(U"a\U0001F600b") << 1 << fromUcs4(U"a|\U0001F600|b");
         QTest::newRow("a mark stays with its letter")
             << QStringLiteral("ae\u0301x") << 2 << QStringLiteral("ae\u0301|x");
-        QTest::newRow("CR LF ends a line") << QStringLiteral("ab\r\ncd") << 10
-                                           << QStringLiteral("ab\r\n|cd");
+        QTest::newRow("CR LF ends a line")
+            << QStringLiteral("ab\r\ncd") << 10 << QStringLiteral("ab\r\n|cd");
         QTest::newRow("a final CR LF gives an empty line")
             << QStringLiteral("ab\r\n") << 10 << QStringLiteral("ab\r\n|");
         QTest::newRow("lone CR and LF are characters")

@@ -61,37 +61,37 @@ bool pairAllowsBreak(ULineBreak b, ULineBreak a) {
     const bool letterBefore = oneOf(b, {U_LB_ALPHABETIC, U_LB_HEBREW_LETTER});
     const bool letterAfter = oneOf(a, {U_LB_ALPHABETIC, U_LB_HEBREW_LETTER});
     const bool noBreak =
-        b == U_LB_WORD_JOINER || a == U_LB_WORD_JOINER ||                         // 11
+        b == U_LB_WORD_JOINER || a == U_LB_WORD_JOINER ||                                   // 11
         b == U_LB_GLUE || (a == U_LB_GLUE && !oneOf(b, {U_LB_BREAK_AFTER, U_LB_HYPHEN})) || // 12
         oneOf(a, {U_LB_CLOSE_PUNCTUATION, U_LB_CLOSE_PARENTHESIS, U_LB_EXCLAMATION,
-                  U_LB_INFIX_NUMERIC, U_LB_BREAK_SYMBOLS}) ||                          // 13
-        b == U_LB_OPEN_PUNCTUATION ||                                                  // 14
-        b == U_LB_QUOTATION || a == U_LB_QUOTATION ||                                  // 15, 19
+                  U_LB_INFIX_NUMERIC, U_LB_BREAK_SYMBOLS}) || // 13
+        b == U_LB_OPEN_PUNCTUATION ||                         // 14
+        b == U_LB_QUOTATION ||
+        a == U_LB_QUOTATION || // 15, 19
         (oneOf(b, {U_LB_CLOSE_PUNCTUATION, U_LB_CLOSE_PARENTHESIS}) &&
-         a == U_LB_NONSTARTER) ||                                                      // 16
-        (b == U_LB_BREAK_BOTH && a == U_LB_BREAK_BOTH) ||                              // 17
+         a == U_LB_NONSTARTER) ||                         // 16
+        (b == U_LB_BREAK_BOTH && a == U_LB_BREAK_BOTH) || // 17
         oneOf(a, {U_LB_BREAK_AFTER, U_LB_HYPHEN, U_LB_NONSTARTER}) ||
-        b == U_LB_BREAK_BEFORE ||                                                      // 21
-        a == U_LB_INSEPARABLE ||                                                       // 22
-        (letterBefore && a == U_LB_NUMERIC) || (b == U_LB_NUMERIC && letterAfter) ||   // 23
+        b == U_LB_BREAK_BEFORE ||                                                    // 21
+        a == U_LB_INSEPARABLE ||                                                     // 22
+        (letterBefore && a == U_LB_NUMERIC) || (b == U_LB_NUMERIC && letterAfter) || // 23
         (b == U_LB_PREFIX_NUMERIC && a == U_LB_IDEOGRAPHIC) ||
-        (b == U_LB_IDEOGRAPHIC && a == U_LB_POSTFIX_NUMERIC) ||                        // 23a
+        (b == U_LB_IDEOGRAPHIC && a == U_LB_POSTFIX_NUMERIC) || // 23a
         (oneOf(b, {U_LB_PREFIX_NUMERIC, U_LB_POSTFIX_NUMERIC}) && letterAfter) ||
-        (letterBefore && oneOf(a, {U_LB_PREFIX_NUMERIC, U_LB_POSTFIX_NUMERIC})) ||     // 24
-        (oneOf(b, {U_LB_PREFIX_NUMERIC, U_LB_POSTFIX_NUMERIC, U_LB_HYPHEN,
-                   U_LB_INFIX_NUMERIC, U_LB_BREAK_SYMBOLS, U_LB_NUMERIC}) &&
+        (letterBefore && oneOf(a, {U_LB_PREFIX_NUMERIC, U_LB_POSTFIX_NUMERIC})) || // 24
+        (oneOf(b, {U_LB_PREFIX_NUMERIC, U_LB_POSTFIX_NUMERIC, U_LB_HYPHEN, U_LB_INFIX_NUMERIC,
+                   U_LB_BREAK_SYMBOLS, U_LB_NUMERIC}) &&
          a == U_LB_NUMERIC) ||
-        (b == U_LB_NUMERIC &&
-         oneOf(a, {U_LB_POSTFIX_NUMERIC, U_LB_PREFIX_NUMERIC})) ||                     // 25
+        (b == U_LB_NUMERIC && oneOf(a, {U_LB_POSTFIX_NUMERIC, U_LB_PREFIX_NUMERIC})) || // 25
         (b == U_LB_JL && oneOf(a, {U_LB_JL, U_LB_JV, U_LB_H2, U_LB_H3})) ||
         (oneOf(b, {U_LB_JV, U_LB_H2}) && oneOf(a, {U_LB_JV, U_LB_JT})) ||
-        (oneOf(b, {U_LB_JT, U_LB_H3}) && a == U_LB_JT) ||                              // 26
+        (oneOf(b, {U_LB_JT, U_LB_H3}) && a == U_LB_JT) || // 26
         (hangulBefore && a == U_LB_POSTFIX_NUMERIC) ||
-        (b == U_LB_PREFIX_NUMERIC && hangulAfter) ||                                   // 27
-        (letterBefore && letterAfter) ||                                               // 28
-        (b == U_LB_INFIX_NUMERIC && letterAfter) ||                                    // 29
+        (b == U_LB_PREFIX_NUMERIC && hangulAfter) || // 27
+        (letterBefore && letterAfter) ||             // 28
+        (b == U_LB_INFIX_NUMERIC && letterAfter) ||  // 29
         ((letterBefore || b == U_LB_NUMERIC) && a == U_LB_OPEN_PUNCTUATION) ||
-        (b == U_LB_CLOSE_PARENTHESIS && (letterAfter || a == U_LB_NUMERIC));           // 30
+        (b == U_LB_CLOSE_PARENTHESIS && (letterAfter || a == U_LB_NUMERIC)); // 30
     return !noBreak;
 }
 

@@ -53,18 +53,30 @@ QString typedText(const QKeyEvent* event) {
 
 bool isMove(const QKeyEvent* event) {
     static constexpr QKeySequence::StandardKey moves[] = {
-        QKeySequence::MoveToNextChar,        QKeySequence::MoveToPreviousChar,
-        QKeySequence::MoveToNextWord,        QKeySequence::MoveToPreviousWord,
-        QKeySequence::MoveToNextLine,        QKeySequence::MoveToPreviousLine,
-        QKeySequence::MoveToNextPage,        QKeySequence::MoveToPreviousPage,
-        QKeySequence::MoveToStartOfLine,     QKeySequence::MoveToEndOfLine,
-        QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,
-        QKeySequence::SelectNextChar,        QKeySequence::SelectPreviousChar,
-        QKeySequence::SelectNextWord,        QKeySequence::SelectPreviousWord,
-        QKeySequence::SelectNextLine,        QKeySequence::SelectPreviousLine,
-        QKeySequence::SelectNextPage,        QKeySequence::SelectPreviousPage,
-        QKeySequence::SelectStartOfLine,     QKeySequence::SelectEndOfLine,
-        QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument,
+        QKeySequence::MoveToNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::MoveToNextLine,
+        QKeySequence::MoveToPreviousLine,
+        QKeySequence::MoveToNextPage,
+        QKeySequence::MoveToPreviousPage,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToStartOfDocument,
+        QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectNextChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::SelectNextLine,
+        QKeySequence::SelectPreviousLine,
+        QKeySequence::SelectNextPage,
+        QKeySequence::SelectPreviousPage,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument,
         QKeySequence::SelectAll,
     };
     return std::any_of(std::begin(moves), std::end(moves),
@@ -73,11 +85,16 @@ bool isMove(const QKeyEvent* event) {
 
 bool isEditCommand(const QKeyEvent* event) {
     static constexpr QKeySequence::StandardKey commands[] = {
-        QKeySequence::Undo,   QKeySequence::Redo,
-        QKeySequence::Cut,    QKeySequence::Copy,
-        QKeySequence::Paste,  QKeySequence::Delete,
-        QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord,
-        QKeySequence::InsertParagraphSeparator, QKeySequence::InsertLineSeparator,
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::Cut,
+        QKeySequence::Copy,
+        QKeySequence::Paste,
+        QKeySequence::Delete,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::InsertParagraphSeparator,
+        QKeySequence::InsertLineSeparator,
     };
     return std::any_of(std::begin(commands), std::end(commands),
                        [event](QKeySequence::StandardKey key) { return event->matches(key); }) ||
@@ -342,9 +359,8 @@ void TMemo::caretMoved(qsizetype oldPosition, qsizetype oldAnchor) {
     restartBlinking();
     viewport()->update();
     updateMicroFocus();
-    const bool selectionMoved =
-        (oldAnchor != oldPosition || anchor_ != position_) &&
-        (oldAnchor != anchor_ || oldPosition != position_);
+    const bool selectionMoved = (oldAnchor != oldPosition || anchor_ != position_) &&
+                                (oldAnchor != anchor_ || oldPosition != position_);
     if (QAccessible::isActive()) {
         if (selectionMoved) {
             QAccessibleTextSelectionEvent event(this, int(std::min(anchor_, position_)),
@@ -425,8 +441,8 @@ qsizetype TMemo::previousWordStart(qsizetype position) const {
 qsizetype TMemo::positionOnLine(qsizetype line, qreal x, bool* atLineEnd) {
     VisualLines& lines = layout_.lines();
     const qsizetype position = layout_.positionAt(line, x);
-    *atLineEnd = position == lines.end(line) && position < buffer_.size() &&
-                 !lines.endsWithLineBreak(line);
+    *atLineEnd =
+        position == lines.end(line) && position < buffer_.size() && !lines.endsWithLineBreak(line);
     return position;
 }
 
@@ -439,8 +455,7 @@ void TMemo::moveByLines(qsizetype count, bool extend, bool scroll) {
     if (scroll)
         topLine_ = std::clamp<qsizetype>(topLine_ + (target - line), 0, lines.count() - 1);
     bool atLineEnd = false;
-    const qsizetype position =
-        target == line ? position_ : positionOnLine(target, x, &atLineEnd);
+    const qsizetype position = target == line ? position_ : positionOnLine(target, x, &atLineEnd);
     moveCaret(position, extend, target == line ? atLineEnd_ : atLineEnd);
     desiredX_ = x;
 }
@@ -512,8 +527,7 @@ bool TMemo::handleEditKey(QKeyEvent* event) {
             anchor_ = nextWordStart(position_);
         insert({});
     } else if (event->matches(QKeySequence::Delete) ||
-               (event->key() == Qt::Key_Backspace &&
-                !(event->modifiers() & ~Qt::ShiftModifier))) {
+               (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier))) {
         if (hasSelectedText()) {
             insert({}); // a selection deleted is a step of its own
         } else {
@@ -1054,8 +1068,8 @@ void TMemo::dropEvent(QDropEvent* event) {
 
 QMenu* TMemo::createStandardContextMenu() {
     auto* menu = new QMenu(this);
-    const auto add = [menu, this](const QString& text, QKeySequence::StandardKey key,
-                                  bool enabled, auto command) {
+    const auto add = [menu, this](const QString& text, QKeySequence::StandardKey key, bool enabled,
+                                  auto command) {
         QAction* action = menu->addAction(text, this, [this, command] { (this->*command)(); });
         action->setShortcut(QKeySequence(key));
         action->setEnabled(enabled);
@@ -1063,7 +1077,8 @@ QMenu* TMemo::createStandardContextMenu() {
     };
     const bool selected = hasSelectedText();
     const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
-    const bool pasteable = clipboard && (clipboard->hasText() || clipboard->hasFormat(MemoMimeType));
+    const bool pasteable =
+        clipboard && (clipboard->hasText() || clipboard->hasFormat(MemoMimeType));
     add(tr("&Undo"), QKeySequence::Undo, isUndoAvailable(), &TMemo::undo);
     add(tr("&Redo"), QKeySequence::Redo, isRedoAvailable(), &TMemo::redo);
     menu->addSeparator();
@@ -1072,8 +1087,8 @@ QMenu* TMemo::createStandardContextMenu() {
     add(tr("&Paste"), QKeySequence::Paste, pasteable, &TMemo::paste);
     add(tr("Delete"), QKeySequence::Delete, selected, &TMemo::deleteSelection);
     menu->addSeparator();
-    const bool allSelected = std::min(anchor_, position_) == 0 &&
-                             std::max(anchor_, position_) == buffer_.size();
+    const bool allSelected =
+        std::min(anchor_, position_) == 0 && std::max(anchor_, position_) == buffer_.size();
     add(tr("Select All"), QKeySequence::SelectAll, buffer_.size() > 0 && !allSelected,
         &TMemo::selectAll);
     return menu;

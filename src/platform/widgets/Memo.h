@@ -102,6 +102,8 @@ public:
     // delete, select all. The caller owns it.
     QMenu* createStandardContextMenu();
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     void textChanged();
     void cursorPositionChanged();
@@ -114,7 +116,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -134,8 +135,7 @@ private:
 
     // Editing: every change of the text goes through replace().
     QString replace(qsizetype position, qsizetype length, QStringView text, bool keepRemoved);
-    void edit(qsizetype position, qsizetype length, QStringView text,
-              UndoHistory::Joining joining);
+    void edit(qsizetype position, qsizetype length, QStringView text, UndoHistory::Joining joining);
     void replaceSelection(QStringView text, UndoHistory::Joining joining);
     void applyUndo(bool redoing);
     void afterEdit();

@@ -115,7 +115,8 @@ void MemoAccessible::unitAt(int offset, QAccessible::TextBoundaryType type, int*
     const auto size = int(box->length());
     offset = std::clamp(offset, 0, size);
     const auto isBreakAt = [box](qsizetype i) {
-        return i + 1 < box->length() && box->buffer_.at(i) == u'\r' && box->buffer_.at(i + 1) == u'\n';
+        return i + 1 < box->length() && box->buffer_.at(i) == u'\r' &&
+               box->buffer_.at(i + 1) == u'\n';
     };
     switch (type) {
     case QAccessible::CharBoundary:

@@ -23,9 +23,9 @@ public:
 
     // How an edit joins the step before it.
     enum class Joining {
-        Alone,     // a step of its own
-        Typing,    // an insertion right after the previous typed text
-        Deleting,  // a removal next to the previous Backspace or Delete
+        Alone,      // a step of its own
+        Typing,     // an insertion right after the previous typed text
+        Deleting,   // a removal next to the previous Backspace or Delete
         Continuing, // the next part of the edit just recorded (a moving drop)
     };
 
