@@ -202,6 +202,7 @@ double timeNaive(const std::string& result) {
 int main(int argc, char* argv[]) {
     platform::keepLargeAllocations();
     QApplication app(argc, argv);
+    platform::releaseFreeMemoryWhenIdle();
     // The window's promotion fill finds no server and changes no folder.
     QTemporaryDir programDir;
     platform::setExeNameForTesting(
