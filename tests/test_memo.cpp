@@ -20,6 +20,8 @@
 using platform::CodePage;
 using platform::TMemo;
 
+constexpr qsizetype UndoHistoryLimit = platform::UndoHistory::DefaultUnitLimit;
+
 using testsupport::bytes;
 using testsupport::str;
 
@@ -438,7 +440,9 @@ private slots:
     // nothing then, and what it held before is gone too.
     void hugeDeletionsAreNotKept() {
         Box box;
-        box.memo.setText(std::string(20'000'000, 'x'));
+        std::string huge; // more than the history keeps
+        huge.resize(std::size_t(UndoHistoryLimit) + 1000, 'x');
+        box.memo.setText(huge);
         box.memo.setCursorPosition(5);
         QTest::keyClicks(&box.memo, "ab");
         box.memo.selectAll();

@@ -91,10 +91,15 @@ private slots:
         const QPoint to = Window::onScreen(shown.upper, 11) + QPoint(2, 0);
         shown.upper->setSelection(0, 5);
         QStringList drag = moveTo(from);
-        drag << "mousedown" << "1" << "sleep" << "0.2";
+        drag << "mousedown"
+             << "1"
+             << "sleep"
+             << "0.2";
         for (int step = 1; step <= 5; ++step)
-            drag << moveTo(from + (to - from) * step / 5) << "sleep" << "0.1";
-        drag << "mouseup" << "1";
+            drag << moveTo(from + (to - from) * step / 5) << "sleep"
+                 << "0.1";
+        drag << "mouseup"
+             << "1";
         xdotool(drag);
         QTRY_COMPARE(shown.upper->unicodeText(), QStringLiteral(" worldhello"));
         shown.upper->undo();
@@ -110,10 +115,15 @@ private slots:
         shown.upper->selectAll();
         const QPoint to = shown.lower->viewport()->mapToGlobal(QPoint(20, 10));
         QStringList drag = moveTo(from);
-        drag << "mousedown" << "1" << "sleep" << "0.2";
+        drag << "mousedown"
+             << "1"
+             << "sleep"
+             << "0.2";
         for (int step = 1; step <= 5; ++step)
-            drag << moveTo(from + (to - from) * step / 5) << "sleep" << "0.1";
-        drag << "mouseup" << "1";
+            drag << moveTo(from + (to - from) * step / 5) << "sleep"
+                 << "0.1";
+        drag << "mouseup"
+             << "1";
         xdotool(drag);
         QTRY_COMPARE(shown.lower->unicodeText(), QStringLiteral("move me"));
         QTRY_COMPARE(shown.upper->unicodeText(), QString());

@@ -7,7 +7,7 @@ namespace {
 
 // Conversions and comparisons go piece by piece in runs of this many UTF-16
 // units, never cutting a surrogate pair.
-constexpr qsizetype PieceUnits = 64 * 1024;
+constexpr qsizetype PieceUnits = qsizetype(64) * 1024;
 
 qsizetype pieceEnd(QStringView text, qsizetype from) {
     qsizetype end = std::min(text.size(), from + PieceUnits);

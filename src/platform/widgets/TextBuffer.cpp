@@ -67,7 +67,7 @@ void TextBuffer::remove(qsizetype position, qsizetype length) {
     gapEnd_ += length;
     // A buffer left mostly empty gives its memory back.
     const qsizetype held = size();
-    if (gapLength() > 1024 * 1024 && gapLength() > 4 * held) {
+    if (gapLength() > qsizetype(1) << 20 && gapLength() > 4 * held) {
         QString compact = mid(0, held);
         assign(std::move(compact));
     }

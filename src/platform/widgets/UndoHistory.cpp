@@ -1,6 +1,7 @@
 #include "widgets/UndoHistory.h"
 
 #include <algorithm>
+#include <ranges>
 
 namespace platform {
 
@@ -73,12 +74,12 @@ UndoHistory::Placed UndoHistory::replay(std::deque<Step>& from, std::deque<Step>
     from.pop_back();
     Placed placed;
     held_ -= unitsOf(step);
-    for (auto change = step.rbegin(); change != step.rend(); ++change) {
-        const qsizetype putIn = change->held.size();
-        QString took = replace(change->position, change->otherLength, change->held);
-        change->otherLength = putIn;
-        change->held = std::move(took);
-        placed = {change->position, putIn};
+    for (Change& change : std::ranges::reverse_view(step)) {
+        const qsizetype putIn = change.held.size();
+        QString took = replace(change.position, change.otherLength, change.held);
+        change.otherLength = putIn;
+        change.held = std::move(took);
+        placed = {change.position, putIn};
     }
     // Played back the other way, the changes come in the opposite order.
     std::reverse(step.begin(), step.end());
@@ -97,7 +98,7 @@ UndoHistory::Placed UndoHistory::redo(const Replace& replace) {
 }
 
 void UndoHistory::keepWithinLimits() {
-    while (held_ > unitLimit_ || qsizetype(undo_.size() + redo_.size()) > StepLimit) {
+    while (held_ > unitLimit_ || qsizetype(undo_.size()) + qsizetype(redo_.size()) > StepLimit) {
         // The oldest undo goes first, then the redo farthest away.
         std::deque<Step>& side = undo_.empty() ? redo_ : undo_;
         if (side.empty())
