@@ -6,11 +6,13 @@ namespace platform {
 
 CharMetrics::CharMetrics(std::function<qint32(char32_t)> advanceOf)
     : advanceOf_(std::move(advanceOf))
-    , bmp_(0x10000) {}
+    , bmp_(0x10000)
+    , plain_(0x10000, NotPlain) {}
 
 void CharMetrics::reset(std::function<qint32(char32_t)> advanceOf) {
     advanceOf_ = std::move(advanceOf);
     std::fill(bmp_.begin(), bmp_.end(), CharInfo{});
+    std::fill(plain_.begin(), plain_.end(), NotPlain);
     astral_.clear();
 }
 
@@ -21,9 +23,11 @@ CharInfo CharMetrics::learn(char32_t c) {
     info.cjk = properties.cjk;
     info.advance = properties.zeroWidth ? 0 : quint32(std::clamp(advanceOf_(c), 0, (1 << 20) - 1));
     info.known = 1;
-    if (c < 0x10000)
+    if (c < 0x10000) {
         bmp_[c] = info;
-    else
+        if (info.breakRole() == BreakRole::Ordinary && info.cjk == 0 && !QChar::isSurrogate(c))
+            plain_[c] = info.advance;
+    } else
         astral_[c] = info;
     return info;
 }
@@ -58,8 +62,26 @@ VisualLines::LineEnd VisualLines::endOfLine(qsizetype start) const {
     Advance x = 0;
     qsizetype breakAt = start; // the latest place after start where the line may end
     CjkClass previousCjk = 0;
+    const quint32* plain = metrics_.plainAdvances();
     qsizetype i = start;
     while (i < size) {
+        // Plain characters, the bulk of most texts: one look-up each, in the
+        // piece of the buffer before or after the gap.
+        const bool beforeGap = i < pieces.gapStart;
+        const qsizetype pieceEnd = beforeGap ? std::min(size, pieces.gapStart) : size;
+        const char16_t* piece = beforeGap ? pieces.data : pieces.data + pieces.gapLength;
+        while (i < pieceEnd) {
+            const quint32 advance = plain[piece[i]];
+            if (advance == CharMetrics::NotPlain)
+                break;
+            if (x + advance > width && i > start)
+                return {breakAt > start ? breakAt : i, true};
+            x += advance;
+            previousCjk = 0;
+            ++i;
+        }
+        if (i == pieceEnd)
+            continue;
         char32_t c = unitAt(i);
         qsizetype units = 1;
         if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(unitAt(i + 1))) {

@@ -42,6 +42,12 @@ public:
     // Forgets every advance: the font changed.
     void reset(std::function<qint32(char32_t)> advanceOf);
 
+    // For each UTF-16 unit, its advance when it is a plain character (an
+    // ordinary one, not CJK, not half a pair), or NotPlain: the table that
+    // wrapping reads for the bulk of a text.
+    static constexpr quint32 NotPlain = ~quint32(0);
+    const quint32* plainAdvances() const { return plain_.data(); }
+
     CharInfo info(char32_t c) {
         if (c < 0x10000) {
             const CharInfo known = bmp_[c];
@@ -56,6 +62,7 @@ private:
 
     std::function<qint32(char32_t)> advanceOf_;
     std::vector<CharInfo> bmp_;
+    std::vector<quint32> plain_;
     std::unordered_map<char32_t, CharInfo> astral_;
 };
 
