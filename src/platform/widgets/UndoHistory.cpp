@@ -1,7 +1,6 @@
 #include "widgets/UndoHistory.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace platform {
 
@@ -74,15 +73,15 @@ UndoHistory::Placed UndoHistory::replay(std::deque<Step>& from, std::deque<Step>
     from.pop_back();
     Placed placed;
     held_ -= unitsOf(step);
-    for (Change& change : std::ranges::reverse_view(step)) {
+    // Played back the other way, the changes come in the opposite order.
+    std::reverse(step.begin(), step.end());
+    for (Change& change : step) {
         const qsizetype putIn = change.held.size();
         QString took = replace(change.position, change.otherLength, change.held);
         change.otherLength = putIn;
         change.held = std::move(took);
         placed = {change.position, putIn};
     }
-    // Played back the other way, the changes come in the opposite order.
-    std::reverse(step.begin(), step.end());
     held_ += unitsOf(step);
     to.push_back(std::move(step));
     keepWithinLimits();
