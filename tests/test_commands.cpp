@@ -70,12 +70,12 @@ private slots:
         const auto gbk = CodePage::named("GBK");
         window.Memo1->setCodePage(gbk);
         window.Memo2->setCodePage(gbk);
-        window.Memo1->setPlainText(QStringLiteral("中"));
+        window.Memo1->setUnicodeText(QStringLiteral("中"));
         window.bsSkinButton1Click(&window);
-        QCOMPARE(window.Memo2->toPlainText(), QStringLiteral("1tA="));
-        window.Memo1->setPlainText(window.Memo2->toPlainText());
+        QCOMPARE(window.Memo2->unicodeText(), QStringLiteral("1tA="));
+        window.Memo1->setUnicodeText(window.Memo2->unicodeText());
         window.bsSkinButton2Click(&window);
-        QCOMPARE(window.Memo2->toPlainText(), QStringLiteral("中"));
+        QCOMPARE(window.Memo2->unicodeText(), QStringLiteral("中"));
     }
 };
 

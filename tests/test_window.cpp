@@ -69,10 +69,10 @@ private slots:
         QCOMPARE(window.btn1->text(), QStringLiteral("打开目录"));
         QCOMPARE(window.bsSkinLinkLabel1->text(), QStringLiteral("原文"));
         QCOMPARE(window.bsSkinLinkLabel2->text(), QStringLiteral("明文"));
-        QCOMPARE(window.Memo1->toPlainText(),
+        QCOMPARE(window.Memo1->unicodeText(),
                  QStringLiteral(
-                     "使用说明：在上面文本框输入原文或密文，点击相应按钮在下面生成结\n果！\n"));
-        QVERIFY(window.Memo2->toPlainText().isEmpty());
+                     "使用说明：在上面文本框输入原文或密文，点击相应按钮在下面生成结\r\n果！\r\n"));
+        QVERIFY(window.Memo2->unicodeText().isEmpty());
         QCOMPARE(window.promoId(), std::string("kv64"));
         QCOMPARE(window.bsSkinData1.skinName(), QStringLiteral("bsSkin0"));
     }

@@ -8,6 +8,7 @@ int main(int argc, char* argv[]) {
     platform::CodePage::useLocaleFromEnvironment();
     platform::keepLargeAllocations();
     QApplication app(argc, argv);
+    platform::releaseFreeMemoryWhenIdle();
     platform::Application().setTitle(QString::fromUtf16(ApplicationTitle));
     // The taskbar shows the title alone, with no program name appended.
     QApplication::setApplicationDisplayName(platform::Application().Title());

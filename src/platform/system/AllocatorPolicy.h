@@ -9,4 +9,14 @@ namespace platform {
 // text would otherwise pay for every page again. Call once at start-up.
 void keepLargeAllocations();
 
+// Hands the heap's free pages back to the system.
+void releaseFreeMemory();
+
+// Gives the freed memory back once the program has been idle for about a
+// second after the user last did something (a key, a click, a drop): a
+// command repeated at once still finds its blocks kept, and a program left
+// alone after one large text does not go on holding it. Call once, after the
+// application object exists.
+void releaseFreeMemoryWhenIdle();
+
 } // namespace platform
