@@ -4,6 +4,7 @@
 #include "frame/FrameGeometry.h"
 #include "frame/FramePainter.h"
 #include "frame/TrayIcon.h"
+#include "frame/X11Desktop.h"
 #include "skin/SkinData.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -173,8 +175,43 @@ void TbsBusinessSkinForm::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    form_->move(
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft());
+    placedAt_ =
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft();
+    form_->move(placedAt_);
+}
+
+// The window system tells Qt where a window is in its answers to requests,
+// and a window manager that puts its frame around the window while Qt asks
+// can make that answer the frame's place before it moved: Qt then counts
+// from the wrong place until the window moves again, and opens menus, places
+// pop-ups and starts drags from there. The place a window was put in is
+// asked for once more when it first appears; the window manager answers with
+// where the window really is.
+void TbsBusinessSkinForm::settleFirstPlacement() {
+    QWindow* window = form_->windowHandle();
+    if (!window)
+        return;
+    if (window->position() != placedAt_)
+        window->setPosition(placedAt_);
+    // On Windows a window shown by its program takes the keyboard; so it
+    // does here, also where no window manager gives it the focus.
+    form_->activateWindow();
+}
+
+// A press tells exactly where the window is: the pointer's place on the
+// screen less its place in the window, both from the window system. Where
+// Qt counts from elsewhere, it learns the true place.
+void TbsBusinessSkinForm::learnPlaceFrom(const QMouseEvent& press) {
+    QWindow* window = form_->windowHandle();
+    if (!window)
+        return;
+    const QPoint truePlace = (press.globalPosition() - press.position()).toPoint();
+    // At a fractional scale the two places may round a pixel apart.
+    if ((window->position() - truePlace).manhattanLength() <= 2)
+        return;
+    window->setPosition(truePlace);
+    if (form_->pos() != truePlace)
+        form_->move(truePlace);
 }
 
 // --- Caption --------------------------------------------------------------
@@ -225,10 +262,11 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
         form_->setMinimumHeight(savedMinimumHeight_);
         form_->setMaximumHeight(savedMaximumHeight_);
         clientArea_->show();
-        if (unrollToMaximized_ || form_->isMaximized())
+        // The unfolded size first, so that a window unfolding to maximized
+        // is restored later to its unfolded size, not to the strip.
+        form_->resize(form_->width(), unrolledHeight_);
+        if (unrollToMaximized_)
             form_->showMaximized();
-        else
-            form_->resize(form_->width(), unrolledHeight_);
     }
     unrollToMaximized_ = rolledUp && unrollToMaximized_;
     layoutFrame();
@@ -242,11 +280,15 @@ void TbsBusinessSkinForm::maximize() {
     form_->showMaximized();
 }
 
+// Back to the normal state, also from a window rolled up while it was
+// maximized.
 void TbsBusinessSkinForm::restore() {
-    if (rolledUp_)
+    if (rolledUp_) {
+        unrollToMaximized_ = false;
         setRolledUp(false);
-    else
+    } else {
         form_->showNormal();
+    }
 }
 
 void TbsBusinessSkinForm::toggleMaximized() {
@@ -314,13 +356,17 @@ void TbsBusinessSkinForm::openSystemMenu() {
 // --- State changes --------------------------------------------------------
 
 bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != form_)
+    if (watched != form_) {
+        if (watched == form_->windowHandle())
+            watchWindowEvent(event);
         return QWidget::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::Resize:
         layoutFrame();
         break;
     case QEvent::Show:
+        watchWindow();
         // Sent before the window appears, so it never shows at its old place.
         if (!placed_) {
             placed_ = true;
@@ -332,6 +378,7 @@ bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
         // Maximized by the window system: a rolled-up window unfolds first.
         if (rolledUp_ && form_->isMaximized())
             setRolledUp(false);
+        maximizeWithoutWindowManager(static_cast<QWindowStateChangeEvent*>(event)->oldState());
         updateMask();
         updateGlyphs();
         update();
@@ -358,6 +405,47 @@ bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void TbsBusinessSkinForm::watchWindow() {
+    QWindow* window = form_->windowHandle();
+    if (!window || window == watchedWindow_)
+        return;
+    watchedWindow_ = window;
+    window->installEventFilter(this);
+}
+
+// Sees the window's events before any of its widgets does.
+void TbsBusinessSkinForm::watchWindowEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Expose:
+        if (!exposed_ && form_->windowHandle()->isExposed()) {
+            exposed_ = true;
+            settleFirstPlacement();
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (event->spontaneous())
+            learnPlaceFrom(*static_cast<QMouseEvent*>(event));
+        break;
+    default:
+        break;
+    }
+}
+
+// Where no window manager acts on the request to maximize, the frame fills
+// the screen's available area itself and brings the earlier geometry back
+// when the window leaves the maximized state.
+void TbsBusinessSkinForm::maximizeWithoutWindowManager(Qt::WindowStates oldState) {
+    const bool wasMaximized = oldState & Qt::WindowMaximized;
+    if (form_->isMaximized() == wasMaximized || frame::windowManagerRunning().value_or(true))
+        return;
+    if (form_->isMaximized()) {
+        if (QScreen* screen = form_->screen())
+            form_->setGeometry(screen->availableGeometry());
+    } else if (form_->normalGeometry().isValid()) {
+        form_->setGeometry(form_->normalGeometry());
+    }
+}
+
 void TbsBusinessSkinForm::setActive(bool active) {
     if (active_ == active)
         return;
@@ -381,10 +469,18 @@ void TbsBusinessSkinForm::updateFade() {
     const bool fade = clientInactiveEffect_ && !active_ && !rolledUp_;
     if (fade == isClientFaded())
         return;
-    if (fade)
-        fade_->cover(frame::clientRect(size()), clientArea_->grab());
-    else
+    if (!fade) {
         fade_->uncover();
+        return;
+    }
+    fade_->cover(frame::clientRect(size()), clientArea_->grab());
+    // The window is deactivated before its focused control loses the focus
+    // and hides its caret: the picture is taken again once that is done, so
+    // that no caret stands still in it.
+    QTimer::singleShot(0, this, [this] {
+        if (isClientFaded())
+            fade_->setSnapshot(clientArea_->grab());
+    });
 }
 
 // --- Notification area ----------------------------------------------------
@@ -447,12 +543,15 @@ void TbsBusinessSkinForm::updateCursor(Qt::Edges edges) {
         unsetCursor();
 }
 
+// The frame moves and resizes the window itself, rather than handing the
+// drag to the window manager: the window then follows the pointer exactly,
+// from the first pixel on, and no window manager snaps it to the screen's
+// edges. The drag counts from where the press says the window is.
 void TbsBusinessSkinForm::startDrag(QPoint pos, QPoint globalPos) {
-    drag_ = Drag{Drag::Mode::None, resizeEdgesAt(pos), globalPos, form_->geometry()};
-    QWindow* window = form_->windowHandle();
+    const QRect start(globalPos - mapTo(form_, pos), form_->size());
+    drag_ = Drag{Drag::Mode::None, resizeEdgesAt(pos), globalPos, start};
     if (drag_.edges) {
-        if (!window || !window->startSystemResize(drag_.edges))
-            drag_.mode = Drag::Mode::Resize;
+        drag_.mode = Drag::Mode::Resize;
     } else if (frame::captionBandRect(size()).contains(pos)) {
         // The move starts once the mouse moves, so that a double click still
         // reaches the caption.
@@ -466,10 +565,7 @@ void TbsBusinessSkinForm::continueDrag(QPoint globalPos) {
     case Drag::Mode::PendingMove:
         if (delta.manhattanLength() < QApplication::startDragDistance() || form_->isMaximized())
             break;
-        if (QWindow* window = form_->windowHandle(); window && window->startSystemMove()) {
-            drag_.mode = Drag::Mode::None;
-            break;
-        }
+        // From here on the window keeps the pointer where it was pressed.
         drag_.mode = Drag::Mode::Move;
         [[fallthrough]];
     case Drag::Mode::Move:

@@ -23,6 +23,8 @@
 #include <vector>
 
 class QMenu;
+class QMouseEvent;
+class QWindow;
 
 namespace platform {
 
@@ -115,8 +117,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    // A drag of the frame with the mouse, where the window system does not
-    // take it over.
+    // A drag of the frame with the mouse.
     struct Drag {
         enum class Mode { None, PendingMove, Move, Resize } mode = Mode::None;
         Qt::Edges edges;
@@ -136,6 +137,11 @@ private:
     void setActive(bool active);
     void updateFade();
     void centreOnScreen();
+    void settleFirstPlacement();
+    void learnPlaceFrom(const QMouseEvent& press);
+    void watchWindow();
+    void watchWindowEvent(QEvent* event);
+    void maximizeWithoutWindowManager(Qt::WindowStates oldState);
     bool ensureTrayIcon();
     void restoreFromTray();
     void closeFromTray();
@@ -157,6 +163,9 @@ private:
     bool clientInactiveEffect_ = true;
     bool active_ = true;
     bool placed_ = false;
+    bool exposed_ = false;
+    QPoint placedAt_;
+    QWindow* watchedWindow_ = nullptr;
     bool rolledUp_ = false;
     bool unrollToMaximized_ = false;
     int unrolledHeight_ = 0;
