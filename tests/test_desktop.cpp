@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -48,16 +49,20 @@ int darkness(const QImage& image, QRect rect) {
     return darkest;
 }
 
-// How many pixels of the rectangle come within a few steps of the colour.
-int pixelsNear(const QImage& image, QRect rect, QColor colour) {
+// How many pixels of the two rectangles' borders, two pixels wide, differ
+// clearly: the rectangles are of one size.
+int borderDifference(const QImage& image, QRect a, QRect b) {
     int count = 0;
-    rect &= image.rect();
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
-                    std::abs(pixel.blue() - colour.blue()) <=
-                30)
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const bool onBorder = x < 2 || y < 2 || x >= a.width() - 2 || y >= a.height() - 2;
+            if (!onBorder)
+                continue;
+            const QColor p = image.pixelColor(a.topLeft() + QPoint(x, y));
+            const QColor q = image.pixelColor(b.topLeft() + QPoint(x, y));
+            if (std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                    std::abs(p.blue() - q.blue()) >
+                40)
                 ++count;
         }
     return count;
@@ -356,15 +361,13 @@ private slots:
                      }),
                      qPrintable(next));
             if (next.startsWith("bsSkinButton")) {
-                // The focus frame: a dotted line in the caption colour, on
-                // the focused button alone.
+                // The focus frame: a dotted outline that the other button,
+                // at rest, does not have.
                 const QImage screen = grabScreen();
-                const QColor focusColour(62, 106, 170);
                 const QRect focused = controlOnScreen(next.toLatin1().constData());
                 const QRect other = controlOnScreen(next == u"bsSkinButton1" ? "bsSkinButton2"
                                                                              : "bsSkinButton1");
-                QVERIFY(pixelsNear(screen, focused, focusColour) > 40);
-                QCOMPARE(pixelsNear(screen, other, focusColour), 0);
+                QVERIFY(borderDifference(screen, focused, other) > 40);
             }
         }
         key("shift+Tab");
@@ -435,13 +438,11 @@ private slots:
             return s.value("tray").toObject().value("visible").toBool();
         }));
         const QRect start = settled();
+        // The icon sits in the host's panel at the top right of the screen.
         auto trayIcon = [&]() -> QPoint {
-            for (const QString& id : desktop().visibleWindowsNamed(QStringLiteral("Kalvor base64"))) {
-                const QRect rect = desktop().windowGeometry(id);
-                if (id != program().winId() && rect.width() <= 64 && rect.height() <= 64)
-                    return rect.center();
-            }
-            return {};
+            const QRect icon = toRect(program().state().value("tray").toObject().value("rect"));
+            const QRect panel(desktop().screenSize().width() - 120, 0, 120, 28);
+            return panel.contains(icon) ? icon.center() : QPoint();
         };
         QVERIFY(!trayIcon().isNull());
         auto hidden = [](const QJsonObject& s) { return !s.value("visible").toBool(); };
@@ -450,8 +451,7 @@ private slots:
         // Minimize hides the window to the icon; a click brings it back.
         clickControl("minimizeButton");
         QVERIFY(waitUntil(hidden));
-        // The icon alone is left on the screen.
-        QCOMPARE(desktop().visibleWindowsNamed(QStringLiteral("Kalvor base64")).size(), 1);
+        QVERIFY(desktop().visibleWindowsNamed(QStringLiteral("Kalvor base64")).isEmpty());
         click(trayIcon());
         QVERIFY(waitUntil(shown));
         QCOMPARE(settled(), start);
@@ -536,12 +536,16 @@ private slots:
         QVERIFY(waitUntil([&](const QJsonObject&) {
             return near(onScreen(), QRect(onScreen().topLeft(), scaled));
         }));
-        // Every control where it is at 1x, in logical pixels.
+        // Every control where it is at 1x, in logical pixels; Qt reads a
+        // window of 578 x 450 back as 577 x 449 at 1.5, so that the controls
+        // that fill what is left may come out a pixel smaller.
         const QJsonObject controls = state.value("controls").toObject();
         for (const QString& name : atOne.keys()) {
             QVERIFY2(controls.contains(name), qPrintable(name));
-            QCOMPARE(toRect(controls.value(name).toObject().value("rect")),
-                     toRect(atOne.value(name).toObject().value("rect")));
+            QVERIFY2(near(toRect(controls.value(name).toObject().value("rect")),
+                          toRect(atOne.value(name).toObject().value("rect"))),
+                     qPrintable(name + " in a window at " +
+                                QJsonDocument(state.value("geometry").toArray()).toJson()));
         }
         // The placeholders are drawn at the screen's pixel density.
         for (const char* slot : {"img1", "img2"})

@@ -83,7 +83,7 @@ QJsonObject state(TfrmAd& window) {
     QJsonObject answer{
         {"winId", QString::number(window.winId())},
         {"visible", window.isVisible()},
-        {"maximized", bool(states & Qt::WindowMaximized)},
+        {"maximized", window.bsfrm->isMaximized()},
         {"minimized", bool(states & Qt::WindowMinimized)},
         {"rolledUp", window.bsfrm->isRolledUp()},
         {"active", window.isActiveWindow()},

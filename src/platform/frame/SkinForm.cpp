@@ -88,7 +88,7 @@ void TbsBusinessSkinForm::pressCaptionButton(CaptionButtonKind kind) {
 
 void TbsBusinessSkinForm::updateGlyphs() {
     button(CaptionButtonKind::Maximize)
-        ->setGlyph(form_->isMaximized() ? Glyph::Restore : Glyph::Maximize);
+        ->setGlyph(isMaximized() ? Glyph::Restore : Glyph::Maximize);
     button(CaptionButtonKind::RollUp)->setGlyph(rolledUp_ ? Glyph::Unroll : Glyph::RollUp);
 }
 
@@ -148,7 +148,7 @@ void TbsBusinessSkinForm::layoutFrame() {
 }
 
 bool TbsBusinessSkinForm::hasRoundedCorners() const {
-    return !(form_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    return !isMaximized() && !(form_->windowState() & Qt::WindowFullScreen);
 }
 
 QRegion TbsBusinessSkinForm::windowShape() const {
@@ -175,8 +175,9 @@ void TbsBusinessSkinForm::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    placedAt_ =
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft();
+    placedAt_ = frame::onDevicePixels(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft(),
+        screen->devicePixelRatio());
     form_->move(placedAt_);
 }
 
@@ -245,8 +246,11 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
         return;
     if (rolledUp) {
         QRect normal = form_->geometry();
-        unrollToMaximized_ = form_->isMaximized();
-        if (unrollToMaximized_) {
+        unrollToMaximized_ = isMaximized();
+        if (maximizedByFrame_) {
+            normal = normalGeometry_;
+            maximizedByFrame_ = false;
+        } else if (unrollToMaximized_) {
             normal = form_->normalGeometry();
             form_->showNormal();
         }
@@ -266,7 +270,7 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
         // is restored later to its unfolded size, not to the strip.
         form_->resize(form_->width(), unrolledHeight_);
         if (unrollToMaximized_)
-            form_->showMaximized();
+            showMaximized();
     }
     unrollToMaximized_ = rolledUp && unrollToMaximized_;
     layoutFrame();
@@ -277,7 +281,41 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
 void TbsBusinessSkinForm::maximize() {
     unrollToMaximized_ = false;
     setRolledUp(false);
-    form_->showMaximized();
+    showMaximized();
+}
+
+bool TbsBusinessSkinForm::isMaximized() const {
+    return maximizedByFrame_ || form_->isMaximized();
+}
+
+// Where no window manager acts on the request to maximize a window, the
+// frame fills the screen's available area itself, and keeps the state: Qt
+// reads the window's state back from the window system, which knows of no
+// maximizing.
+void TbsBusinessSkinForm::showMaximized() {
+    if (isMaximized())
+        return;
+    if (frame::windowManagerRunning().value_or(true)) {
+        form_->showMaximized();
+        return;
+    }
+    QScreen* screen = form_->screen();
+    if (!screen)
+        return;
+    normalGeometry_ = form_->geometry();
+    maximizedByFrame_ = true;
+    form_->setGeometry(screen->availableGeometry());
+    afterStateChange();
+}
+
+void TbsBusinessSkinForm::showNormal() {
+    if (!maximizedByFrame_) {
+        form_->showNormal();
+        return;
+    }
+    maximizedByFrame_ = false;
+    form_->setGeometry(normalGeometry_);
+    afterStateChange();
 }
 
 // Back to the normal state, also from a window rolled up while it was
@@ -287,13 +325,13 @@ void TbsBusinessSkinForm::restore() {
         unrollToMaximized_ = false;
         setRolledUp(false);
     } else {
-        form_->showNormal();
+        showNormal();
     }
 }
 
 void TbsBusinessSkinForm::toggleMaximized() {
-    if (form_->isMaximized() && !rolledUp_)
-        form_->showNormal();
+    if (isMaximized() && !rolledUp_)
+        showNormal();
     else
         maximize();
 }
@@ -333,7 +371,7 @@ void TbsBusinessSkinForm::closeWindow() {
 
 frame::WindowMenuState TbsBusinessSkinForm::menuState() const {
     const Qt::WindowStates state = form_->windowState();
-    return {bool(state & Qt::WindowMaximized), bool(state & Qt::WindowMinimized), rolledUp_};
+    return {isMaximized(), bool(state & Qt::WindowMinimized), rolledUp_};
 }
 
 std::vector<TbsBusinessSkinForm::Command> TbsBusinessSkinForm::systemMenuCommands() const {
@@ -378,10 +416,7 @@ bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
         // Maximized by the window system: a rolled-up window unfolds first.
         if (rolledUp_ && form_->isMaximized())
             setRolledUp(false);
-        maximizeWithoutWindowManager(static_cast<QWindowStateChangeEvent*>(event)->oldState());
-        updateMask();
-        updateGlyphs();
-        update();
+        afterStateChange();
         break;
     case QEvent::WindowActivate:
         setActive(true);
@@ -431,19 +466,10 @@ void TbsBusinessSkinForm::watchWindowEvent(QEvent* event) {
     }
 }
 
-// Where no window manager acts on the request to maximize, the frame fills
-// the screen's available area itself and brings the earlier geometry back
-// when the window leaves the maximized state.
-void TbsBusinessSkinForm::maximizeWithoutWindowManager(Qt::WindowStates oldState) {
-    const bool wasMaximized = oldState & Qt::WindowMaximized;
-    if (form_->isMaximized() == wasMaximized || frame::windowManagerRunning().value_or(true))
-        return;
-    if (form_->isMaximized()) {
-        if (QScreen* screen = form_->screen())
-            form_->setGeometry(screen->availableGeometry());
-    } else if (form_->normalGeometry().isValid()) {
-        form_->setGeometry(form_->normalGeometry());
-    }
+void TbsBusinessSkinForm::afterStateChange() {
+    updateMask();
+    updateGlyphs();
+    update();
 }
 
 void TbsBusinessSkinForm::setActive(bool active) {
@@ -525,8 +551,8 @@ void TbsBusinessSkinForm::closeFromTray() {
 // --- Moving and resizing with the mouse -----------------------------------
 
 Qt::Edges TbsBusinessSkinForm::resizeEdgesAt(QPoint pos) const {
-    const bool resizable = !(form_->windowState() &
-                             (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    const bool resizable =
+        !isMaximized() && !(form_->windowState() & (Qt::WindowMinimized | Qt::WindowFullScreen));
     return frame::resizeEdgesAt(size(), pos, resizable, rolledUp_);
 }
 
@@ -563,19 +589,23 @@ void TbsBusinessSkinForm::continueDrag(QPoint globalPos) {
     const QPoint delta = globalPos - drag_.pressGlobal;
     switch (drag_.mode) {
     case Drag::Mode::PendingMove:
-        if (delta.manhattanLength() < QApplication::startDragDistance() || form_->isMaximized())
+        if (delta.manhattanLength() < QApplication::startDragDistance() || isMaximized())
             break;
         // From here on the window keeps the pointer where it was pressed.
         drag_.mode = Drag::Mode::Move;
         [[fallthrough]];
     case Drag::Mode::Move:
-        form_->move(drag_.startGeometry.topLeft() + delta);
+        form_->move(frame::onDevicePixels(drag_.startGeometry.topLeft() + delta,
+                                          form_->devicePixelRatioF()));
         break;
-    case Drag::Mode::Resize:
-        form_->setGeometry(frame::resizedGeometry(
+    case Drag::Mode::Resize: {
+        QRect geometry = frame::resizedGeometry(
             drag_.startGeometry, drag_.edges, delta,
-            form_->minimumSize().expandedTo(minimumFrameSize()), form_->maximumSize()));
+            form_->minimumSize().expandedTo(minimumFrameSize()), form_->maximumSize());
+        geometry.moveTopLeft(frame::onDevicePixels(geometry.topLeft(), form_->devicePixelRatioF()));
+        form_->setGeometry(geometry);
         break;
+    }
     case Drag::Mode::None:
         break;
     }

@@ -90,6 +90,8 @@ public:
     void toggleMaximized();
     void maximize();
     void restore();
+    // Maximized by the window manager, or by the frame where none runs.
+    bool isMaximized() const;
     void toggleRolledUp() { setRolledUp(!rolledUp_); }
     void closeWindow();
 
@@ -141,7 +143,9 @@ private:
     void learnPlaceFrom(const QMouseEvent& press);
     void watchWindow();
     void watchWindowEvent(QEvent* event);
-    void maximizeWithoutWindowManager(Qt::WindowStates oldState);
+    void afterStateChange();
+    void showMaximized();
+    void showNormal();
     bool ensureTrayIcon();
     void restoreFromTray();
     void closeFromTray();
@@ -172,6 +176,8 @@ private:
     int savedMinimumHeight_ = 0;
     int savedMaximumHeight_ = QWIDGETSIZE_MAX;
     bool trayHidMaximized_ = false;
+    bool maximizedByFrame_ = false;
+    QRect normalGeometry_;
     Drag drag_;
 };
 
