@@ -49,6 +49,20 @@ int darkness(const QImage& image, QRect rect) {
     return darkest;
 }
 
+// How many pixels of the rectangle are a grey darker than the boxes' white
+// and than the panels' blue: the boxes' border, alone or blended.
+int greyPixels(const QImage& image, QRect rect) {
+    int count = 0;
+    rect &= image.rect();
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            count += std::abs(p.red() - p.green()) < 12 && std::abs(p.green() - p.blue()) < 12 &&
+                     p.red() < 200;
+        }
+    return count;
+}
+
 // How many pixels of the two rectangles' borders, two pixels wide, differ
 // clearly: the rectangles are of one size.
 int borderDifference(const QImage& image, QRect a, QRect b) {
@@ -546,6 +560,24 @@ private slots:
                           toRect(atOne.value(name).toObject().value("rect"))),
                      qPrintable(name + " in a window at " +
                                 QJsonDocument(state.value("geometry").toArray()).toJson()));
+        }
+        // Both text boxes keep their whole border: a grey line all along
+        // their top and bottom edges, in device pixels on the screen.
+        const QImage screen = grabScreen();
+        const QPoint origin = onScreen().topLeft();
+        for (const char* box : {"Memo1", "Memo2"}) {
+            const QRect logical = toRect(controls.value(box).toObject().value("rect"));
+            const QRect device(origin + QPoint(qRound(logical.x() * scale),
+                                               qRound(logical.y() * scale)),
+                               QSize(qRound(logical.width() * scale),
+                                     qRound(logical.height() * scale)));
+            for (int x = device.left() + 4; x < device.right() - 4; x += 7) {
+                for (int edge : {device.top(), device.bottom()}) {
+                    const QRect around(x, edge - 2, 1, 5);
+                    QVERIFY2(greyPixels(screen, around) > 0,
+                             qPrintable(QStringLiteral("%1 at %2, %3").arg(box).arg(x).arg(edge)));
+                }
+            }
         }
         // The placeholders are drawn at the screen's pixel density.
         for (const char* slot : {"img1", "img2"})
