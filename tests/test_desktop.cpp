@@ -293,9 +293,9 @@ private slots:
         const QPoint at(grip.x() < 0 ? start.right() + 1 + grip.x() : start.left() + grip.x(),
                         grip.y() < 0 ? start.bottom() + 1 + grip.y() : start.top() + grip.y());
         drag(at, at + delta);
-        const QRect expected(QPoint(start.left() + change.left(), start.top() + change.top()),
-                             QPoint(start.right() + change.right(),
-                                    start.bottom() + change.bottom()));
+        const QRect expected(
+            QPoint(start.left() + change.left(), start.top() + change.top()),
+            QPoint(start.right() + change.right(), start.bottom() + change.bottom()));
         QCOMPARE(settled(), expected);
     }
 
@@ -370,17 +370,16 @@ private slots:
         const QStringList order{"Memo2", "bsSkinButton1", "bsSkinButton2", "btn1", "Memo1"};
         for (const QString& next : order) {
             key("Tab");
-            QVERIFY2(waitUntil([&](const QJsonObject& s) {
-                         return s.value("focus").toString() == next;
-                     }),
+            QVERIFY2(waitUntil(
+                         [&](const QJsonObject& s) { return s.value("focus").toString() == next; }),
                      qPrintable(next));
             if (next.startsWith("bsSkinButton")) {
                 // The focus frame: a dotted outline that the other button,
                 // at rest, does not have.
                 const QImage screen = grabScreen();
                 const QRect focused = controlOnScreen(next.toLatin1().constData());
-                const QRect other = controlOnScreen(next == u"bsSkinButton1" ? "bsSkinButton2"
-                                                                             : "bsSkinButton1");
+                const QRect other =
+                    controlOnScreen(next == u"bsSkinButton1" ? "bsSkinButton2" : "bsSkinButton1");
                 QVERIFY(borderDifference(screen, focused, other) > 40);
             }
         }
@@ -398,8 +397,8 @@ private slots:
             const QJsonObject state = program().state();
             const QPoint origin = onScreen().topLeft();
             auto caret = [&](const char* memo) {
-                return toRect(state.value("controls").toObject().value(memo).toObject().value(
-                                  "caret"))
+                return toRect(
+                           state.value("controls").toObject().value(memo).toObject().value("caret"))
                     .translated(origin);
             };
             const char* other = QByteArray(focused) == "Memo1" ? "Memo2" : "Memo1";
@@ -418,14 +417,14 @@ private slots:
 
     void commandsRunFromTheMouseAndTheKeyboard() {
         QVERIFY(startProgram());
-        const QString encoded =
-            QString::fromLatin1(communal::Base64Encode(initialMemo1Text()));
+        const QString encoded = QString::fromLatin1(communal::Base64Encode(initialMemo1Text()));
         clickControl("bsSkinButton1");
         QVERIFY(waitUntil([&](const QJsonObject& s) { return s.value("memo2") == encoded; }));
         // Focus on "解密", then Enter: Memo1's text is not Base64, so the
         // decoder's fixed result replaces Memo2.
         key("Tab");
-        QVERIFY(waitUntil([](const QJsonObject& s) { return s.value("focus") == "bsSkinButton2"; }));
+        QVERIFY(
+            waitUntil([](const QJsonObject& s) { return s.value("focus") == "bsSkinButton2"; }));
         key("Return");
         QVERIFY(waitUntil([&](const QJsonObject& s) {
             return s.value("memo2") != encoded && !s.value("memo2").toString().isEmpty();
@@ -501,7 +500,8 @@ private slots:
         const QJsonObject box = program().state().value("errorBox").toObject();
         QCOMPARE(box.value("text").toString(), QStringLiteral("Bitmap image is not valid."));
         const QString boxId = box.value("winId").toString();
-        QVERIFY(waitUntil([&](const QJsonObject&) { return desktop().windowGeometry(boxId).width() > 0; }));
+        QVERIFY(waitUntil(
+            [&](const QJsonObject&) { return desktop().windowGeometry(boxId).width() > 0; }));
 
         key("ctrl+c");
         const QString dashes(27, u'-');
@@ -510,8 +510,8 @@ private slots:
         QVERIFY(waitUntil([&](const QJsonObject& s) { return s.value("clipboard") == copied; }));
 
         // The message can be selected with the mouse: a double click takes a word.
-        const QRect label = toRect(box.value("label"))
-                                .translated(desktop().windowGeometry(boxId).topLeft());
+        const QRect label =
+            toRect(box.value("label")).translated(desktop().windowGeometry(boxId).topLeft());
         moveTo(label.topLeft() + QPoint(12, label.height() / 2));
         QVERIFY(desktop().xdotool({"click", "--repeat", "2", "--delay", "80", "1"}));
         QVERIFY(waitUntil([](const QJsonObject& s) {
@@ -567,10 +567,9 @@ private slots:
         const QPoint origin = onScreen().topLeft();
         for (const char* box : {"Memo1", "Memo2"}) {
             const QRect logical = toRect(controls.value(box).toObject().value("rect"));
-            const QRect device(origin + QPoint(qRound(logical.x() * scale),
-                                               qRound(logical.y() * scale)),
-                               QSize(qRound(logical.width() * scale),
-                                     qRound(logical.height() * scale)));
+            const QRect device(
+                origin + QPoint(qRound(logical.x() * scale), qRound(logical.y() * scale)),
+                QSize(qRound(logical.width() * scale), qRound(logical.height() * scale)));
             for (int x = device.left() + 4; x < device.right() - 4; x += 7) {
                 for (int edge : {device.top(), device.bottom()}) {
                     const QRect around(x, edge - 2, 1, 5);

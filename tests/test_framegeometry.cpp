@@ -141,7 +141,8 @@ private slots:
         QTest::newRow("1x keeps every place") << QPoint(137, 116) << 1.0 << QPoint(137, 116);
         QTest::newRow("1.5, odd to the even below") << QPoint(137, 115) << 1.5 << QPoint(136, 114);
         QTest::newRow("1.5, even stays") << QPoint(138, 116) << 1.5 << QPoint(138, 116);
-        QTest::newRow("1.25, to the nearest fourth") << QPoint(138, 117) << 1.25 << QPoint(136, 116);
+        QTest::newRow("1.25, to the nearest fourth")
+            << QPoint(138, 117) << 1.25 << QPoint(136, 116);
         QTest::newRow("2 keeps every place") << QPoint(-3, 7) << 2.0 << QPoint(-3, 7);
         QTest::newRow("1.5, left of the screen") << QPoint(-3, 0) << 1.5 << QPoint(-4, 0);
     }

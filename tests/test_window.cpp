@@ -9,10 +9,10 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFontInfo>
 #include <QDesktopServices>
-#include <QMessageBox>
+#include <QFontInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -277,9 +277,8 @@ private slots:
         QFETCH(bool, bold);
         TfrmAd window;
         window.show();
-        const QFont font = control.isEmpty()
-                               ? window.bsfrm->look().captionFont
-                               : window.findChild<QWidget*>(control)->font();
+        const QFont font = control.isEmpty() ? window.bsfrm->look().captionFont
+                                             : window.findChild<QWidget*>(control)->font();
         const QFontInfo info(font);
         const QString arial = QFontInfo(QFont(QStringLiteral("Arial"))).family();
 #if defined(Q_OS_LINUX)
@@ -293,8 +292,8 @@ private slots:
     void theTextBoxesKeepTheWindowFont() {
         TfrmAd window;
         window.show();
-        for (QWidget* plain : {static_cast<QWidget*>(window.Memo1),
-                               static_cast<QWidget*>(window.btn1)})
+        for (QWidget* plain :
+             {static_cast<QWidget*>(window.Memo1), static_cast<QWidget*>(window.btn1)})
             QCOMPARE(plain->font().pixelSize(), 11);
     }
 

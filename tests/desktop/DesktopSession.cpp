@@ -183,7 +183,8 @@ bool DesktopSession::xdotool(const QStringList& arguments) const {
 QRect DesktopSession::windowGeometry(const QString& winId) const {
     const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), winId});
     auto field = [&info](const char* name) {
-        const QRegularExpression pattern(QString::fromLatin1(name) + QStringLiteral(":\\s*(-?\\d+)"));
+        const QRegularExpression pattern(QString::fromLatin1(name) +
+                                         QStringLiteral(":\\s*(-?\\d+)"));
         const QRegularExpressionMatch match = pattern.match(info);
         return match.hasMatch() ? match.captured(1).toInt() : -1;
     };
@@ -231,9 +232,9 @@ bool DesktopProgram::start() {
         const double scale = now.value("devicePixelRatio").toDouble(1);
         const QRect onScreen = session_.windowGeometry(winId_);
         const QRect logical = toRect(now.value("geometry"));
-        const QRect expected(QPoint(qRound(logical.x() * scale), qRound(logical.y() * scale)),
-                             QSize(qRound(logical.width() * scale),
-                                   qRound(logical.height() * scale)));
+        const QRect expected(
+            QPoint(qRound(logical.x() * scale), qRound(logical.y() * scale)),
+            QSize(qRound(logical.width() * scale), qRound(logical.height() * scale)));
         const QPoint offBy = onScreen.topLeft() - expected.topLeft();
         if (now.value("visible").toBool() && offBy.manhattanLength() <= 2 &&
             std::abs(onScreen.width() - expected.width()) <= 1)

@@ -63,9 +63,8 @@ QJsonObject openMenu() {
                 {"text", action->text()},
                 {"rect", rectJson(QRect(menu->mapToGlobal(rect.topLeft()), rect.size()))}});
         }
-        return QJsonObject{{"name", menu->objectName()},
-                           {"rect", rectJson(menu->geometry())},
-                           {"items", items}};
+        return QJsonObject{
+            {"name", menu->objectName()}, {"rect", rectJson(menu->geometry())}, {"items", items}};
     }
     return {};
 }

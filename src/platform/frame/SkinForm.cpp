@@ -87,8 +87,7 @@ void TbsBusinessSkinForm::pressCaptionButton(CaptionButtonKind kind) {
 }
 
 void TbsBusinessSkinForm::updateGlyphs() {
-    button(CaptionButtonKind::Maximize)
-        ->setGlyph(isMaximized() ? Glyph::Restore : Glyph::Maximize);
+    button(CaptionButtonKind::Maximize)->setGlyph(isMaximized() ? Glyph::Restore : Glyph::Maximize);
     button(CaptionButtonKind::RollUp)->setGlyph(rolledUp_ ? Glyph::Unroll : Glyph::RollUp);
 }
 
@@ -599,9 +598,9 @@ void TbsBusinessSkinForm::continueDrag(QPoint globalPos) {
                                           form_->devicePixelRatioF()));
         break;
     case Drag::Mode::Resize: {
-        QRect geometry = frame::resizedGeometry(
-            drag_.startGeometry, drag_.edges, delta,
-            form_->minimumSize().expandedTo(minimumFrameSize()), form_->maximumSize());
+        QRect geometry = frame::resizedGeometry(drag_.startGeometry, drag_.edges, delta,
+                                                form_->minimumSize().expandedTo(minimumFrameSize()),
+                                                form_->maximumSize());
         geometry.moveTopLeft(frame::onDevicePixels(geometry.topLeft(), form_->devicePixelRatioF()));
         form_->setGeometry(geometry);
         break;

@@ -42,8 +42,8 @@ std::optional<xcb_window_t> windowProperty(xcb_connection_t* connection, xcb_win
 } // namespace
 
 std::optional<bool> windowManagerRunning() {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                              : nullptr;
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection)
         return std::nullopt;
