@@ -164,7 +164,7 @@ class TestDesktop : public QObject {
         QElapsedTimer timer;
         timer.start();
         while (timer.elapsed() < 3000) {
-            const QJsonObject menu = program().state().value("menu").toObject();
+            QJsonObject menu = program().state().value("menu").toObject();
             if (!menu.isEmpty())
                 return menu;
             QThread::msleep(50);
@@ -309,7 +309,7 @@ private slots:
     void stateSequences_data() {
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<QString>("end"); // normal, maximized or rolled up
-        auto row = [](const char* name, QStringList actions, const char* end) {
+        auto row = [](const char* name, const QStringList& actions, const char* end) {
             QTest::newRow(name) << actions << QString::fromLatin1(end);
         };
         row("maximize", {"max"}, "maximized");
