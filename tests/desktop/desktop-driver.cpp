@@ -123,6 +123,7 @@ QJsonObject state(TfrmAd& window) {
         const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         answer.insert("errorBox",
                       QJsonObject{{"winId", QString::number(box->winId())},
+                                  {"active", box->isActiveWindow()},
                                   {"text", box->text()},
                                   {"label", label ? rectJson(QRect(label->mapTo(box, QPoint()),
                                                                    label->size()))
