@@ -133,6 +133,25 @@ private slots:
         QVERIFY(rounded.contains(QPoint(CornerCuts[0], 0)));
         QVERIFY(rounded.contains(QPoint(0, int(std::size(CornerCuts)))));
     }
+
+    void placesOnWholeDevicePixels_data() {
+        QTest::addColumn<QPoint>("pos");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("1x keeps every place") << QPoint(137, 116) << 1.0 << QPoint(137, 116);
+        QTest::newRow("1.5, odd to the even below") << QPoint(137, 115) << 1.5 << QPoint(136, 114);
+        QTest::newRow("1.5, even stays") << QPoint(138, 116) << 1.5 << QPoint(138, 116);
+        QTest::newRow("1.25, to the nearest fourth")
+            << QPoint(138, 117) << 1.25 << QPoint(136, 116);
+        QTest::newRow("2 keeps every place") << QPoint(-3, 7) << 2.0 << QPoint(-3, 7);
+        QTest::newRow("1.5, left of the screen") << QPoint(-3, 0) << 1.5 << QPoint(-4, 0);
+    }
+    void placesOnWholeDevicePixels() {
+        QFETCH(QPoint, pos);
+        QFETCH(double, ratio);
+        QFETCH(QPoint, placed);
+        QCOMPARE(onDevicePixels(pos, ratio), placed);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFrameGeometry)

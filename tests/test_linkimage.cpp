@@ -181,6 +181,29 @@ private slots:
         QVERIFY(again.pixelColor(50, 50) != QColor(Qt::red));
     }
 
+    // On a screen of twice the density a picture is scaled smoothly, not
+    // into blocks of its pixels.
+    void picturesAreScaledSmoothly() {
+        QImage checks(4, 4, QImage::Format_RGB32);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                checks.setPixelColor(x, y, (x + y) % 2 ? Qt::black : Qt::white);
+        TbsSkinLinkImage image;
+        image.resize(4, 4);
+        image.Picture().LoadFromFile(file("checks.bmp", fixtures::written(checks, "BMP")));
+        QImage shown(8, 8, QImage::Format_RGB32);
+        shown.setDevicePixelRatio(2);
+        shown.fill(Qt::red);
+        image.render(&shown);
+        int blended = 0;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const int grey = qGray(shown.pixel(x, y));
+                blended += grey > 10 && grey < 245;
+            }
+        QVERIFY(blended > 8);
+    }
+
     void clickOpensOnlyWebAddresses_data() {
         QTest::addColumn<QByteArray>("url");
         QTest::addColumn<bool>("opens");

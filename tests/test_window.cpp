@@ -4,11 +4,15 @@
 #include "communal/Communal.h"
 #include "system/ProgramPath.h"
 #include "widgets/Application.h"
+#include "widgets/ErrorBox.h"
 #include "window/UnitMain.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -268,6 +272,115 @@ private slots:
         QCOMPARE(text, QStringLiteral("Bitmap image is not valid."));
         QCOMPARE(icon, QMessageBox::Critical);
         QCOMPARE(buttons.size(), 1);
+    }
+
+    // What each control really gets from the font system: on Linux "Arial"
+    // is Liberation Sans, its metric twin, through fontconfig's alias.
+    void fontsAsTheLookSays_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<bool>("bold");
+        QTest::newRow("加密") << "bsSkinButton1" << 14 << false;
+        QTest::newRow("解密") << "bsSkinButton2" << 14 << false;
+        QTest::newRow("原文") << "bsSkinLinkLabel1" << 14 << false;
+        QTest::newRow("明文") << "bsSkinLinkLabel2" << 14 << false;
+        QTest::newRow("caption") << "" << 16 << true;
+    }
+    void fontsAsTheLookSays() {
+        QFETCH(QString, control);
+        QFETCH(int, pixelSize);
+        QFETCH(bool, bold);
+        TfrmAd window;
+        window.show();
+        const QFont font = control.isEmpty() ? window.bsfrm->look().captionFont
+                                             : window.findChild<QWidget*>(control)->font();
+        const QFontInfo info(font);
+        const QString arial = QFontInfo(QFont(QStringLiteral("Arial"))).family();
+#if defined(Q_OS_LINUX)
+        QCOMPARE(arial, QStringLiteral("Liberation Sans"));
+#endif
+        QCOMPARE(info.family(), arial);
+        QCOMPARE(info.pixelSize(), pixelSize);
+        QCOMPARE(info.bold(), bold);
+    }
+
+    void theTextBoxesKeepTheWindowFont() {
+        TfrmAd window;
+        window.show();
+        for (QWidget* plain :
+             {static_cast<QWidget*>(window.Memo1), static_cast<QWidget*>(window.btn1)})
+            QCOMPARE(plain->font().pixelSize(), 11);
+    }
+
+    void errorBoxCopiesAsTheStandardBoxDoes() {
+        platform::ErrorBox box(QStringLiteral("Kalvor base64 加密解密"),
+                               QStringLiteral("Bitmap image is not valid."));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("---------------------------\n"
+                                "Kalvor base64 加密解密\n"
+                                "---------------------------\n"
+                                "Bitmap image is not valid.\n"
+                                "---------------------------\n"
+                                "OK\n"
+                                "---------------------------\n"));
+        QVERIFY(box.isVisible());
+    }
+
+    void messageBoxCopyText() {
+        QCOMPARE(platform::messageBoxCopyText("T", "", {"Yes", "No"}),
+                 QStringLiteral("---------------------------\nT\n"
+                                "---------------------------\n\n"
+                                "---------------------------\nYes No\n"
+                                "---------------------------\n"));
+    }
+
+    void errorBoxClosesOnEnterSpaceAndEscape_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+    }
+    void errorBoxClosesOnEnterSpaceAndEscape() {
+        QFETCH(int, key);
+        platform::ErrorBox box(QStringLiteral("Kalvor"), QStringLiteral("Broken."));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QTRY_VERIFY(!box.isVisible());
+        const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+    }
+
+    // The picture of an inactive window is taken once its focused box has
+    // hidden its caret.
+    void fadedWindowShowsNoCaret() {
+        TfrmAd window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(QApplication::focusWidget(), window.Memo1);
+        const QRect caret(window.Memo1->viewport()->mapTo(window.clientArea(),
+                                                          window.Memo1->cursorRect().topLeft()),
+                          window.Memo1->cursorRect().size());
+        // Within the first half second of the focus the caret is on.
+        QWidget other;
+        other.resize(50, 50);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTRY_VERIFY(window.bsfrm->isClientFaded());
+        QTest::qWait(20);
+        auto* fade = window.bsfrm->findChild<QWidget*>(QStringLiteral("clientFade"));
+        const QImage faded = fade->grab().toImage();
+        int darkest = 255;
+        for (int y = caret.top(); y <= caret.bottom(); ++y)
+            for (int x = caret.left(); x <= caret.right(); ++x)
+                darkest = std::min(darkest, qGray(faded.pixel(x, y)));
+        // White under the veil is about 236; a black caret under it, 151.
+        QVERIFY2(darkest > 200, qPrintable(QString::number(darkest)));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "frame/FrameGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace platform::frame {
@@ -101,6 +102,29 @@ QRect resizedGeometry(const QRect& start, Qt::Edges edges, QPoint delta, QSize m
     else
         geometry.setHeight(height);
     return geometry;
+}
+
+namespace {
+
+int onDevicePixels(int value, double devicePixelRatio) {
+    constexpr int Reach = 4; // 1.25 lands on whole pixels every 4
+    const auto whole = [devicePixelRatio](int v) {
+        const double device = v * devicePixelRatio;
+        return std::abs(device - std::round(device)) < 1e-6;
+    };
+    for (int step = 0; step <= Reach; ++step) {
+        if (whole(value - step))
+            return value - step;
+        if (whole(value + step))
+            return value + step;
+    }
+    return value;
+}
+
+} // namespace
+
+QPoint onDevicePixels(QPoint pos, double devicePixelRatio) {
+    return {onDevicePixels(pos.x(), devicePixelRatio), onDevicePixels(pos.y(), devicePixelRatio)};
 }
 
 QRegion windowShape(QSize frame, bool roundedCorners) {

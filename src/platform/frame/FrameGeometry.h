@@ -55,6 +55,12 @@ Qt::Edges resizeEdgesAt(QSize frame, QPoint pos, bool resizable, bool rolledUp);
 QRect resizedGeometry(const QRect& start, Qt::Edges edges, QPoint delta, QSize minimum,
                       QSize maximum);
 
+// The nearest place to pos, within a few pixels, that falls on a whole
+// device pixel at the given pixel density (logical pixels times density).
+// At a fractional density a window at a place between device pixels comes
+// back from the window system a pixel smaller than it is.
+QPoint onDevicePixels(QPoint pos, double devicePixelRatio);
+
 // The window's outline: its whole rectangle, less the rounded top corners
 // when it has them (a maximized window has none).
 QRegion windowShape(QSize frame, bool roundedCorners);

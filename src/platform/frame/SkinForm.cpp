@@ -4,6 +4,7 @@
 #include "frame/FrameGeometry.h"
 #include "frame/FramePainter.h"
 #include "frame/TrayIcon.h"
+#include "frame/X11Desktop.h"
 #include "skin/SkinData.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -85,8 +87,7 @@ void TbsBusinessSkinForm::pressCaptionButton(CaptionButtonKind kind) {
 }
 
 void TbsBusinessSkinForm::updateGlyphs() {
-    button(CaptionButtonKind::Maximize)
-        ->setGlyph(form_->isMaximized() ? Glyph::Restore : Glyph::Maximize);
+    button(CaptionButtonKind::Maximize)->setGlyph(isMaximized() ? Glyph::Restore : Glyph::Maximize);
     button(CaptionButtonKind::RollUp)->setGlyph(rolledUp_ ? Glyph::Unroll : Glyph::RollUp);
 }
 
@@ -146,7 +147,7 @@ void TbsBusinessSkinForm::layoutFrame() {
 }
 
 bool TbsBusinessSkinForm::hasRoundedCorners() const {
-    return !(form_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    return !isMaximized() && !(form_->windowState() & Qt::WindowFullScreen);
 }
 
 QRegion TbsBusinessSkinForm::windowShape() const {
@@ -173,8 +174,44 @@ void TbsBusinessSkinForm::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    form_->move(
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft());
+    placedAt_ = frame::onDevicePixels(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, form_->size(), area).topLeft(),
+        screen->devicePixelRatio());
+    form_->move(placedAt_);
+}
+
+// The window system tells Qt where a window is in its answers to requests,
+// and a window manager that puts its frame around the window while Qt asks
+// can make that answer the frame's place before it moved: Qt then counts
+// from the wrong place until the window moves again, and opens menus, places
+// pop-ups and starts drags from there. The place a window was put in is
+// asked for once more when it first appears; the window manager answers with
+// where the window really is.
+void TbsBusinessSkinForm::settleFirstPlacement() {
+    QWindow* window = form_->windowHandle();
+    if (!window)
+        return;
+    if (window->position() != placedAt_)
+        window->setPosition(placedAt_);
+    // On Windows a window shown by its program takes the keyboard; so it
+    // does here, also where no window manager gives it the focus.
+    form_->activateWindow();
+}
+
+// A press tells exactly where the window is: the pointer's place on the
+// screen less its place in the window, both from the window system. Where
+// Qt counts from elsewhere, it learns the true place.
+void TbsBusinessSkinForm::learnPlaceFrom(const QMouseEvent& press) {
+    QWindow* window = form_->windowHandle();
+    if (!window)
+        return;
+    const QPoint truePlace = (press.globalPosition() - press.position()).toPoint();
+    // At a fractional scale the two places may round a pixel apart.
+    if ((window->position() - truePlace).manhattanLength() <= 2)
+        return;
+    window->setPosition(truePlace);
+    if (form_->pos() != truePlace)
+        form_->move(truePlace);
 }
 
 // --- Caption --------------------------------------------------------------
@@ -208,8 +245,11 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
         return;
     if (rolledUp) {
         QRect normal = form_->geometry();
-        unrollToMaximized_ = form_->isMaximized();
-        if (unrollToMaximized_) {
+        unrollToMaximized_ = isMaximized();
+        if (maximizedByFrame_) {
+            normal = normalGeometry_;
+            maximizedByFrame_ = false;
+        } else if (unrollToMaximized_) {
             normal = form_->normalGeometry();
             form_->showNormal();
         }
@@ -225,10 +265,11 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
         form_->setMinimumHeight(savedMinimumHeight_);
         form_->setMaximumHeight(savedMaximumHeight_);
         clientArea_->show();
-        if (unrollToMaximized_ || form_->isMaximized())
-            form_->showMaximized();
-        else
-            form_->resize(form_->width(), unrolledHeight_);
+        // The unfolded size first, so that a window unfolding to maximized
+        // is restored later to its unfolded size, not to the strip.
+        form_->resize(form_->width(), unrolledHeight_);
+        if (unrollToMaximized_)
+            showMaximized();
     }
     unrollToMaximized_ = rolledUp && unrollToMaximized_;
     layoutFrame();
@@ -239,19 +280,57 @@ void TbsBusinessSkinForm::setRolledUp(bool rolledUp) {
 void TbsBusinessSkinForm::maximize() {
     unrollToMaximized_ = false;
     setRolledUp(false);
-    form_->showMaximized();
+    showMaximized();
 }
 
-void TbsBusinessSkinForm::restore() {
-    if (rolledUp_)
-        setRolledUp(false);
-    else
+bool TbsBusinessSkinForm::isMaximized() const {
+    return maximizedByFrame_ || form_->isMaximized();
+}
+
+// Where no window manager acts on the request to maximize a window, the
+// frame fills the screen's available area itself, and keeps the state: Qt
+// reads the window's state back from the window system, which knows of no
+// maximizing.
+void TbsBusinessSkinForm::showMaximized() {
+    if (isMaximized())
+        return;
+    if (frame::windowManagerRunning().value_or(true)) {
+        form_->showMaximized();
+        return;
+    }
+    QScreen* screen = form_->screen();
+    if (!screen)
+        return;
+    normalGeometry_ = form_->geometry();
+    maximizedByFrame_ = true;
+    form_->setGeometry(screen->availableGeometry());
+    afterStateChange();
+}
+
+void TbsBusinessSkinForm::showNormal() {
+    if (!maximizedByFrame_) {
         form_->showNormal();
+        return;
+    }
+    maximizedByFrame_ = false;
+    form_->setGeometry(normalGeometry_);
+    afterStateChange();
+}
+
+// Back to the normal state, also from a window rolled up while it was
+// maximized.
+void TbsBusinessSkinForm::restore() {
+    if (rolledUp_) {
+        unrollToMaximized_ = false;
+        setRolledUp(false);
+    } else {
+        showNormal();
+    }
 }
 
 void TbsBusinessSkinForm::toggleMaximized() {
-    if (form_->isMaximized() && !rolledUp_)
-        form_->showNormal();
+    if (isMaximized() && !rolledUp_)
+        showNormal();
     else
         maximize();
 }
@@ -291,7 +370,7 @@ void TbsBusinessSkinForm::closeWindow() {
 
 frame::WindowMenuState TbsBusinessSkinForm::menuState() const {
     const Qt::WindowStates state = form_->windowState();
-    return {bool(state & Qt::WindowMaximized), bool(state & Qt::WindowMinimized), rolledUp_};
+    return {isMaximized(), bool(state & Qt::WindowMinimized), rolledUp_};
 }
 
 std::vector<TbsBusinessSkinForm::Command> TbsBusinessSkinForm::systemMenuCommands() const {
@@ -314,13 +393,17 @@ void TbsBusinessSkinForm::openSystemMenu() {
 // --- State changes --------------------------------------------------------
 
 bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != form_)
+    if (watched != form_) {
+        if (watched == form_->windowHandle())
+            watchWindowEvent(event);
         return QWidget::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::Resize:
         layoutFrame();
         break;
     case QEvent::Show:
+        watchWindow();
         // Sent before the window appears, so it never shows at its old place.
         if (!placed_) {
             placed_ = true;
@@ -332,9 +415,7 @@ bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
         // Maximized by the window system: a rolled-up window unfolds first.
         if (rolledUp_ && form_->isMaximized())
             setRolledUp(false);
-        updateMask();
-        updateGlyphs();
-        update();
+        afterStateChange();
         break;
     case QEvent::WindowActivate:
         setActive(true);
@@ -356,6 +437,38 @@ bool TbsBusinessSkinForm::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TbsBusinessSkinForm::watchWindow() {
+    QWindow* window = form_->windowHandle();
+    if (!window || window == watchedWindow_)
+        return;
+    watchedWindow_ = window;
+    window->installEventFilter(this);
+}
+
+// Sees the window's events before any of its widgets does.
+void TbsBusinessSkinForm::watchWindowEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Expose:
+        if (!exposed_ && form_->windowHandle()->isExposed()) {
+            exposed_ = true;
+            settleFirstPlacement();
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (event->spontaneous())
+            learnPlaceFrom(*static_cast<QMouseEvent*>(event));
+        break;
+    default:
+        break;
+    }
+}
+
+void TbsBusinessSkinForm::afterStateChange() {
+    updateMask();
+    updateGlyphs();
+    update();
 }
 
 void TbsBusinessSkinForm::setActive(bool active) {
@@ -381,10 +494,18 @@ void TbsBusinessSkinForm::updateFade() {
     const bool fade = clientInactiveEffect_ && !active_ && !rolledUp_;
     if (fade == isClientFaded())
         return;
-    if (fade)
-        fade_->cover(frame::clientRect(size()), clientArea_->grab());
-    else
+    if (!fade) {
         fade_->uncover();
+        return;
+    }
+    fade_->cover(frame::clientRect(size()), clientArea_->grab());
+    // The window is deactivated before its focused control loses the focus
+    // and hides its caret: the picture is taken again once that is done, so
+    // that no caret stands still in it.
+    QTimer::singleShot(0, this, [this] {
+        if (isClientFaded())
+            fade_->setSnapshot(clientArea_->grab());
+    });
 }
 
 // --- Notification area ----------------------------------------------------
@@ -429,8 +550,8 @@ void TbsBusinessSkinForm::closeFromTray() {
 // --- Moving and resizing with the mouse -----------------------------------
 
 Qt::Edges TbsBusinessSkinForm::resizeEdgesAt(QPoint pos) const {
-    const bool resizable = !(form_->windowState() &
-                             (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    const bool resizable =
+        !isMaximized() && !(form_->windowState() & (Qt::WindowMinimized | Qt::WindowFullScreen));
     return frame::resizeEdgesAt(size(), pos, resizable, rolledUp_);
 }
 
@@ -447,12 +568,15 @@ void TbsBusinessSkinForm::updateCursor(Qt::Edges edges) {
         unsetCursor();
 }
 
+// The frame moves and resizes the window itself, rather than handing the
+// drag to the window manager: the window then follows the pointer exactly,
+// from the first pixel on, and no window manager snaps it to the screen's
+// edges. The drag counts from where the press says the window is.
 void TbsBusinessSkinForm::startDrag(QPoint pos, QPoint globalPos) {
-    drag_ = Drag{Drag::Mode::None, resizeEdgesAt(pos), globalPos, form_->geometry()};
-    QWindow* window = form_->windowHandle();
+    const QRect start(globalPos - mapTo(form_, pos), form_->size());
+    drag_ = Drag{Drag::Mode::None, resizeEdgesAt(pos), globalPos, start};
     if (drag_.edges) {
-        if (!window || !window->startSystemResize(drag_.edges))
-            drag_.mode = Drag::Mode::Resize;
+        drag_.mode = Drag::Mode::Resize;
     } else if (frame::captionBandRect(size()).contains(pos)) {
         // The move starts once the mouse moves, so that a double click still
         // reaches the caption.
@@ -464,22 +588,23 @@ void TbsBusinessSkinForm::continueDrag(QPoint globalPos) {
     const QPoint delta = globalPos - drag_.pressGlobal;
     switch (drag_.mode) {
     case Drag::Mode::PendingMove:
-        if (delta.manhattanLength() < QApplication::startDragDistance() || form_->isMaximized())
+        if (delta.manhattanLength() < QApplication::startDragDistance() || isMaximized())
             break;
-        if (QWindow* window = form_->windowHandle(); window && window->startSystemMove()) {
-            drag_.mode = Drag::Mode::None;
-            break;
-        }
+        // From here on the window keeps the pointer where it was pressed.
         drag_.mode = Drag::Mode::Move;
         [[fallthrough]];
     case Drag::Mode::Move:
-        form_->move(drag_.startGeometry.topLeft() + delta);
+        form_->move(frame::onDevicePixels(drag_.startGeometry.topLeft() + delta,
+                                          form_->devicePixelRatioF()));
         break;
-    case Drag::Mode::Resize:
-        form_->setGeometry(frame::resizedGeometry(
-            drag_.startGeometry, drag_.edges, delta,
-            form_->minimumSize().expandedTo(minimumFrameSize()), form_->maximumSize()));
+    case Drag::Mode::Resize: {
+        QRect geometry = frame::resizedGeometry(drag_.startGeometry, drag_.edges, delta,
+                                                form_->minimumSize().expandedTo(minimumFrameSize()),
+                                                form_->maximumSize());
+        geometry.moveTopLeft(frame::onDevicePixels(geometry.topLeft(), form_->devicePixelRatioF()));
+        form_->setGeometry(geometry);
         break;
+    }
     case Drag::Mode::None:
         break;
     }

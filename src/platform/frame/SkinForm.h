@@ -23,6 +23,8 @@
 #include <vector>
 
 class QMenu;
+class QMouseEvent;
+class QWindow;
 
 namespace platform {
 
@@ -88,6 +90,8 @@ public:
     void toggleMaximized();
     void maximize();
     void restore();
+    // Maximized by the window manager, or by the frame where none runs.
+    bool isMaximized() const;
     void toggleRolledUp() { setRolledUp(!rolledUp_); }
     void closeWindow();
 
@@ -115,8 +119,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    // A drag of the frame with the mouse, where the window system does not
-    // take it over.
+    // A drag of the frame with the mouse.
     struct Drag {
         enum class Mode { None, PendingMove, Move, Resize } mode = Mode::None;
         Qt::Edges edges;
@@ -136,6 +139,13 @@ private:
     void setActive(bool active);
     void updateFade();
     void centreOnScreen();
+    void settleFirstPlacement();
+    void learnPlaceFrom(const QMouseEvent& press);
+    void watchWindow();
+    void watchWindowEvent(QEvent* event);
+    void afterStateChange();
+    void showMaximized();
+    void showNormal();
     bool ensureTrayIcon();
     void restoreFromTray();
     void closeFromTray();
@@ -157,12 +167,17 @@ private:
     bool clientInactiveEffect_ = true;
     bool active_ = true;
     bool placed_ = false;
+    bool exposed_ = false;
+    QPoint placedAt_;
+    QWindow* watchedWindow_ = nullptr;
     bool rolledUp_ = false;
     bool unrollToMaximized_ = false;
     int unrolledHeight_ = 0;
     int savedMinimumHeight_ = 0;
     int savedMaximumHeight_ = QWIDGETSIZE_MAX;
     bool trayHidMaximized_ = false;
+    bool maximizedByFrame_ = false;
+    QRect normalGeometry_;
     Drag drag_;
 };
 

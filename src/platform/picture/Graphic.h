@@ -43,7 +43,9 @@ public:
     explicit TRasterGraphic(QImage image)
         : image_(std::move(image)) {}
 
-    QSize size() const override { return image_.size(); }
+    // In logical pixels: an image drawn at a screen's pixel density has
+    // more pixels than that.
+    QSize size() const override { return image_.deviceIndependentSize().toSize(); }
     void draw(QPainter& painter, QPoint topLeft) const override {
         painter.drawImage(topLeft, image_);
     }

@@ -51,6 +51,10 @@ inline constexpr Rgb ButtonHoverBottom{255, 208, 72};
 inline constexpr Rgb ButtonPressedTop{245, 204, 159};
 inline constexpr Rgb ButtonPressedBottom{246, 157, 57};
 
+// The sunken border of the plain text boxes, drawn by the skin so that it
+// stays a whole line at every scale.
+inline constexpr Rgb BoxBorder{160, 160, 160};
+
 // "stdlabel", the headings, under the mouse.
 inline constexpr Rgb LabelHover = Highlight;
 
@@ -83,6 +87,7 @@ inline constexpr std::array NamedColours{
     NamedColour{"ButtonPressedTop", ButtonPressedTop},
     NamedColour{"ButtonPressedBottom", ButtonPressedBottom},
     NamedColour{"LabelHover", LabelHover},
+    NamedColour{"BoxBorder", BoxBorder},
 };
 
 // Fonts: a family and a cell height in pixels.

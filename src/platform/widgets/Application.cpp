@@ -1,9 +1,9 @@
 #include "widgets/Application.h"
 
 #include "system/CodePage.h"
+#include "widgets/ErrorBox.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 namespace platform {
 
@@ -23,9 +23,7 @@ QString errorBoxText(std::string_view message) {
 }
 
 void TApplication::ShowException(const std::exception& error) const {
-    QMessageBox box(QMessageBox::Critical, title_, errorBoxText(error.what()), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("errorBox"));
+    ErrorBox box(title_, errorBoxText(error.what()), QApplication::activeWindow());
     box.exec();
 }
 

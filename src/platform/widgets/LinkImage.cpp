@@ -110,7 +110,12 @@ void TbsSkinLinkImage::setAutoSize(bool on) {
 
 TCanvas& TbsSkinLinkImage::Canvas() {
     if (picture_.isEmpty()) {
-        QImage blank(size(), QImage::Format_RGB32);
+        // As large as the control in logical pixels, with as many pixels as
+        // the screen shows there, so that what is drawn on it stays sharp
+        // at any scale.
+        const qreal density = devicePixelRatioF();
+        QImage blank((QSizeF(size()) * density).toSize(), QImage::Format_RGB32);
+        blank.setDevicePixelRatio(density);
         blank.fill(Qt::white);
         picture_.setBitmap(std::move(blank));
         // A new bitmap comes with a fresh surface.
@@ -138,6 +143,8 @@ void TbsSkinLinkImage::pictureChanged() {
 
 void TbsSkinLinkImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // On a screen of another pixel density a picture is scaled: smoothly.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(rect());
     picture_.draw(painter, QPoint(0, 0));
 }
