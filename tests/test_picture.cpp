@@ -1,5 +1,6 @@
 #include "HostilePictures.h"
 #include "PictureFixtures.h"
+#include "picture/Graphic.h"
 #include "picture/Picture.h"
 #include "system/CodePage.h"
 #include "system/Exception.h"
@@ -744,6 +745,38 @@ private slots:
             }(),
             5000);
         QVERIFY(changed.count() >= 3);
+    }
+
+    // Frames come in their order and start over as often as the file says:
+    // for ever with a loop count of 0, once without the loop extension.
+    void gifFramesComeInTurn_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QList<QColor>>("frames"); // of pixel (1, 0), after the first
+        QTest::addColumn<bool>("ends");
+        const QByteArray looping =
+            fixtures::gif(2, 2, {frame({0, 1, 1, 1}), frame({2, 2, 2, 0}), frame({3, 3, 3, 3})});
+        QByteArray once = looping;
+        once.remove(once.indexOf(QByteArray::fromHex("21ff0b")), 19);
+        QTest::newRow("for ever") << looping << QList<QColor>{Qt::green, Qt::blue, Qt::red,
+                                                              Qt::green, Qt::blue, Qt::red}
+                                  << false;
+        QTest::newRow("once") << once << QList<QColor>{Qt::green, Qt::blue} << true;
+    }
+    void gifFramesComeInTurn() {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<QColor>, frames);
+        QFETCH(bool, ends);
+        const std::unique_ptr<platform::TGraphic> gif = platform::readGif(content);
+        for (const QColor& expected : frames) {
+            QVERIFY(gif->advanceFrame());
+            QImage image(2, 2, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            gif->draw(painter, QPoint(0, 0));
+            painter.end();
+            QCOMPARE(image.pixelColor(1, 0), expected);
+        }
+        QCOMPARE(!gif->advanceFrame(), ends);
     }
 };
 
