@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr qsizetype DownloadCap = 8 * 1024 * 1024;
+constexpr qsizetype DownloadCap = qsizetype{8} * 1024 * 1024;
 
 // A photograph-like picture: smooth colours with noise, which JPEG codes
 // at a few bits a pixel.
@@ -84,17 +84,19 @@ const std::map<std::string, Case>& cases() {
         {"ico-256x256",
          {"ico",
           [] {
-              return fixtures::written(
-                  photoLike(256, 256).convertToFormat(QImage::Format_ARGB32), "ico");
+              return fixtures::written(photoLike(256, 256).convertToFormat(QImage::Format_ARGB32),
+                                       "ico");
           }}},
         // GIF
         {"gif-95b-screen-8192x8192", {"gif", [] { return fixtures::gifWithScreen(8192, 8192); }}},
         {"gif-1000x1000-4-frames",
          {"gif",
           [] {
+              constexpr std::size_t Pixels = std::size_t{1000} * 1000;
               std::vector<fixtures::GifFrame> frames;
+              frames.reserve(4);
               for (int f = 0; f < 4; ++f)
-                  frames.push_back({std::vector<int>(1000 * 1000, f), -1, 10});
+                  frames.push_back({std::vector<int>(Pixels, f), -1, 10});
               return fixtures::gif(1000, 1000, frames);
           }}},
         // JPEG
@@ -117,20 +119,36 @@ const std::map<std::string, Case>& cases() {
           [] {
               const QByteArray small = fixtures::tinyJpegDeclaringHuge(true, 256, 256);
               const qsizetype scan = fixtures::firstScanOf(small).size();
-              return fixtures::progressiveJpegWithScans(
-                  small, int((DownloadCap - small.size()) / scan));
+              return fixtures::progressiveJpegWithScans(small,
+                                                        int((DownloadCap - small.size()) / scan));
           }}},
         // Windows metafiles
         {"wmf-palettes-8MiB",
-         {"wmf", [] { return wmfFilled(wmfRecord(0x00F7, {0x0300, 0}), 0xFFFF); }}},
+         {"wmf",
+          [] {
+              return wmfFilled(wmfRecord(0x00F7, {0x0300, 0}), 0xFFFF);
+          }}},
         {"wmf-palettes-created-and-deleted-8MiB",
          {"wmf",
-          [] { return wmfFilled(wmfRecord(0x00F7, {0x0300, 0}) + wmfRecord(0x01F0, {0})); }}},
+          [] {
+              return wmfFilled(wmfRecord(0x00F7, {0x0300, 0}) + wmfRecord(0x01F0, {0}));
+          }}},
         {"wmf-save-states-8MiB", {"wmf", [] { return wmfFilled(wmfRecord(0x001E, {})); }}},
-        {"wmf-texts-8MiB", {"wmf", [] { return wmfFilled(wmfRecord(0x0521, {2, 0x4D4D, 5, 5})); }}},
+        {"wmf-texts-8MiB",
+         {"wmf",
+          [] {
+              return wmfFilled(wmfRecord(0x0521, {2, 0x4D4D, 5, 5}));
+          }}},
         {"wmf-rectangles-8MiB",
-         {"wmf", [] { return wmfFilled(wmfRecord(0x041B, {40, 200, 0, 0})); }}},
-        {"wmf-ellipses-8MiB", {"wmf", [] { return wmfFilled(wmfRecord(0x0418, {40, 200, 0, 0})); }}},
+         {"wmf",
+          [] {
+              return wmfFilled(wmfRecord(0x041B, {40, 200, 0, 0}));
+          }}},
+        {"wmf-ellipses-8MiB",
+         {"wmf",
+          [] {
+              return wmfFilled(wmfRecord(0x0418, {40, 200, 0, 0}));
+          }}},
         {"wmf-polygon-32767-points-8MiB",
          {"wmf",
           [] {
@@ -149,21 +167,19 @@ const std::map<std::string, Case>& cases() {
          {"wmf",
           [] {
               const QByteArray line = wmfRecord(0x0214, {0, 0}) + wmfRecord(0x0213, {43, 201});
-              return fixtures::wmf(
-                  201, 43,
-                  wmfRecord(0x02FA, {1, 0, 0, 0, 0}) + wmfRecord(0x012D, {0}) +
-                      fixtures::repeated(line, recordsToFill(line)));
+              return fixtures::wmf(201, 43,
+                                   wmfRecord(0x02FA, {1, 0, 0, 0, 0}) + wmfRecord(0x012D, {0}) +
+                                       fixtures::repeated(line, recordsToFill(line)));
           }}},
         {"wmf-dashed-lines-across-the-plane",
          {"wmf",
           [] {
-              return fixtures::wmf(
-                  201, 43,
-                  wmfRecord(0x020C, {1, 1}) + wmfRecord(0x02FA, {1, 0, 0, 0, 0}) +
-                      wmfRecord(0x012D, {0}) +
-                      fixtures::repeated(wmfRecord(0x0214, {-32767, -32767}) +
-                                             wmfRecord(0x0213, {32767, 32767}),
-                                         100));
+              return fixtures::wmf(201, 43,
+                                   wmfRecord(0x020C, {1, 1}) + wmfRecord(0x02FA, {1, 0, 0, 0, 0}) +
+                                       wmfRecord(0x012D, {0}) +
+                                       fixtures::repeated(wmfRecord(0x0214, {-32767, -32767}) +
+                                                              wmfRecord(0x0213, {32767, 32767}),
+                                                          100));
           }}},
         // The most a metafile may draw: just within the player's budget.
         {"wmf-rectangles-29990",
@@ -175,8 +191,8 @@ const std::map<std::string, Case>& cases() {
         {"wmf-texts-14990",
          {"wmf",
           [] {
-              return fixtures::wmf(
-                  201, 43, fixtures::repeated(wmfRecord(0x0521, {2, 0x4D4D, 5, 5}), 14990));
+              return fixtures::wmf(201, 43,
+                                   fixtures::repeated(wmfRecord(0x0521, {2, 0x4D4D, 5, 5}), 14990));
           }}},
         {"wmf-polygons-5x32767-points",
          {"wmf",
@@ -208,8 +224,8 @@ const std::map<std::string, Case>& cases() {
         {"emf-texts-8MiB",
          {"emf",
           [] {
-              return emfFilled(emfRecord(84, {0, 0, 100, 50, 1, 0, 0, 5, 5, 2, 76, 0, 0, 0, 0, 0,
-                                              0, 0x004D004D}));
+              return emfFilled(emfRecord(
+                  84, {0, 0, 100, 50, 1, 0, 0, 5, 5, 2, 76, 0, 0, 0, 0, 0, 0, 0x004D004D}));
           }}},
         {"emf-huge-font", {"emf", [] { return fixtures::emfTextOfHeight(1 << 30, 1000); }}},
         {"emf-huge-pen", {"emf", [] { return fixtures::emfLineOfPenWidth(1u << 30, 1000); }}},

@@ -53,8 +53,9 @@ public:
                 skipSubBlocks();
             } else if (introducer == 0x2C) { // image descriptor
                 need(9);
-                // Qt's reader grows the screen to hold a frame that lies
-                // beyond it.
+                // A frame, with its offset, keeps within the pixel limit
+                // too: whatever sizes its work by the frame rather than the
+                // screen stays bounded.
                 const int right = word16At(data_, at_) + word16At(data_, at_ + 4);
                 const int bottom = word16At(data_, at_ + 2) + word16At(data_, at_ + 6);
                 if (exceedsPixelLimit(std::max(right, layout.width),

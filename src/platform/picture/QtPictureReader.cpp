@@ -7,7 +7,7 @@ namespace {
 // Qt's limit, in megabytes, is the process's own: one picture of our pixel
 // limit in 32-bit pixels passes it, and nothing larger.
 void applyAllocationLimit() {
-    constexpr qint64 MiB = 1024 * 1024;
+    constexpr qint64 MiB = qint64{1024} * 1024;
     QImageReader::setAllocationLimit(static_cast<int>((MaxPicturePixels * 4 + MiB - 1) / MiB));
 }
 
