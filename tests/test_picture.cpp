@@ -261,6 +261,20 @@ private slots:
                              1440)
             << "wmf" << QSize(100, 50) << QList<QPoint>{{25, 25}, {75, 25}}
             << QList<QColor>{Qt::red, Qt::transparent};
+        // Slots 0 to 2 made, 1 and 0 freed: the red brush made next takes
+        // slot 0, the lowest free one, and the blue one after it slot 1.
+        using fixtures::wmfRecord;
+        const QByteArray blue = wmfRecord(0x02FC, {0, 0, 0x00FF, 0});
+        QTest::newRow("wmf new objects take the lowest free slot")
+            << "slots.wmf"
+            << fixtures::wmf(100, 50,
+                             blue + blue + blue + wmfRecord(0x01F0, {1}) + wmfRecord(0x01F0, {0}) +
+                                 wmfRecord(0x02FC, {0, 0x00FF, 0, 0}) + blue +
+                                 wmfRecord(0x02FA, {5, 0, 0, 0, 0}) + wmfRecord(0x012D, {3}) +
+                                 wmfRecord(0x012D, {0}) + wmfRecord(0x041B, {50, 50, 0, 0}) +
+                                 wmfRecord(0x012D, {1}) + wmfRecord(0x041B, {50, 100, 0, 50}))
+            << "wmf" << QSize(100, 50) << QList<QPoint>{{25, 25}, {75, 25}}
+            << QList<QColor>{Qt::red, Qt::blue};
         QTest::newRow("emf") << "a.emf" << squareEmf() << "emf" << QSize(100, 50)
                              << QList<QPoint>{{75, 25}, {25, 25}}
                              << QList<QColor>{Qt::blue, Qt::transparent};
