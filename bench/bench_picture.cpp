@@ -135,6 +135,7 @@ const std::map<std::string, Case>& cases() {
           [] {
               return wmfFilled(wmfRecord(0x00F7, {0x0300, 0}), 0xFFFF);
           }}},
+        {"wmf-palettes-65535", {"wmf", [] { return fixtures::wmfManyPalettes(65535); }}},
         {"wmf-palettes-created-and-deleted-8MiB",
          {"wmf",
           [] {
@@ -195,13 +196,13 @@ const std::map<std::string, Case>& cases() {
               return fixtures::wmf(201, 43,
                                    fixtures::repeated(wmfRecord(0x041B, {40, 200, 0, 0}), 29990));
           }}},
-        {"wmf-texts-14990",
+        {"wmf-texts-9990",
          {"wmf",
           [] {
               return fixtures::wmf(201, 43,
-                                   fixtures::repeated(wmfRecord(0x0521, {2, 0x4D4D, 5, 5}), 14990));
+                                   fixtures::repeated(wmfRecord(0x0521, {2, 0x4D4D, 5, 5}), 9990));
           }}},
-        {"wmf-polygons-5x32767-points",
+        {"wmf-polygons-4x32767-points",
          {"wmf",
           [] {
               QByteArray points;
@@ -213,7 +214,7 @@ const std::map<std::string, Case>& cases() {
               QByteArray record;
               fixtures::putDword(record, quint32(3 + points.size() / 2));
               fixtures::putWord(record, 0x0324);
-              return fixtures::wmf(201, 43, fixtures::repeated(record + points, 5));
+              return fixtures::wmf(201, 43, fixtures::repeated(record + points, 4));
           }}},
         {"wmf-huge-font", {"wmf", [] { return fixtures::wmfTextOfHeight(32767); }}},
         {"wmf-huge-pen", {"wmf", [] { return fixtures::wmfLineOfPenWidth(32767); }}},

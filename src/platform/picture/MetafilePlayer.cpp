@@ -58,7 +58,7 @@ Qt::BrushStyle hatchStyle(int hatch) {
 }
 
 // A polygon's edges cost about as much as a shape for every few points.
-constexpr qsizetype PointsPerWork = 6;
+constexpr qsizetype PointsPerWork = 5;
 
 [[noreturn]] void invalid() {
     throw Exception(InvalidMetafile);
