@@ -62,7 +62,8 @@ std::vector<Line> linesOf(std::string_view content) {
         std::size_t next = end;
         if (next < content.size())
             next += content.substr(next, 2) == "\r\n" ? 2 : 1;
-        lines.push_back({std::string(content.substr(0, end)), std::string(content.substr(end, next - end))});
+        lines.push_back(
+            {std::string(content.substr(0, end)), std::string(content.substr(end, next - end))});
         content.remove_prefix(next);
     }
     return lines;

@@ -118,11 +118,11 @@ inline QByteArray uncompressedIndexBeyondColours() {
 inline QByteArray iconHoldingPng(const QByteArray& png) {
     QByteArray out;
     putWord(out, 0);
-    putWord(out, 1); // icon
-    putWord(out, 1); // one image
+    putWord(out, 1);                                         // icon
+    putWord(out, 1);                                         // one image
     out.append('\0').append('\0').append('\0').append('\0'); // 256 × 256, no palette
-    putWord(out, 1);                                          // planes
-    putWord(out, 32);                                         // bits per pixel
+    putWord(out, 1);                                         // planes
+    putWord(out, 32);                                        // bits per pixel
     putDword(out, quint32(png.size()));
     putDword(out, 22);
     return out + png;
@@ -241,7 +241,7 @@ inline QByteArray wmfManySaves(int count) {
 // pixels: each logical unit is 100 pixels wide and 50 high.
 inline QByteArray wmfTextOfHeight(int height) {
     return wmf(100, 50,
-               wmfRecord(0x020C, {1, 1}) +                              // window extent 1 × 1
+               wmfRecord(0x020C, {1, 1}) +                                 // window extent 1 × 1
                    wmfRecord(0x02FB, {height, 0, 0, 0, 400, 0, 0, 0, 0}) + // font, slot 0
                    wmfRecord(0x012D, {0}) + wmfRecord(0x0521, {2, 0x4D4D, 0, 0}));
 }
@@ -250,8 +250,7 @@ inline QByteArray wmfTextOfHeight(int height) {
 inline QByteArray wmfLineOfPenWidth(int width) {
     return wmf(100, 50,
                wmfRecord(0x020C, {1, 1}) + wmfRecord(0x02FA, {0, width, 0, 0x00FF, 0}) +
-                   wmfRecord(0x012D, {0}) + wmfRecord(0x0214, {0, 0}) +
-                   wmfRecord(0x0213, {1, 1}));
+                   wmfRecord(0x012D, {0}) + wmfRecord(0x0214, {0, 0}) + wmfRecord(0x0213, {1, 1}));
 }
 
 // Found: an EMF object made at an index past the header's handle count.
@@ -279,12 +278,11 @@ inline QByteArray emfTextOfHeight(qint32 height, int scale = 1) {
     putDword(fontRecord, 82);
     putDword(fontRecord, quint32(8 + font.size()));
     fontRecord += font;
-    return emf(100, 50,
-               emfRecord(17, {8}) + emfRecord(9, {1, 1}) +
-                   emfRecord(11, {quint32(scale), quint32(scale)}) + fontRecord +
-                   emfRecord(37, {1}) +
-                   emfRecord(84, {0, 0, 100, 50, 1, 0, 0, 0, 0, 2, 76, 0, 0, 0, 0, 0, 0,
-                                  0x004D004D}));
+    return emf(
+        100, 50,
+        emfRecord(17, {8}) + emfRecord(9, {1, 1}) +
+            emfRecord(11, {quint32(scale), quint32(scale)}) + fontRecord + emfRecord(37, {1}) +
+            emfRecord(84, {0, 0, 100, 50, 1, 0, 0, 0, 0, 2, 76, 0, 0, 0, 0, 0, 0, 0x004D004D}));
 }
 
 // An EMF line of a pen of the given width, in the same mapping.
