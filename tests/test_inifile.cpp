@@ -230,6 +230,11 @@ private slots:
             << QByteArray("[a]\r\nx=1\r\n\r\n; about b\r\n[b]\r\ny=2\r\n") << QByteArray("a")
             << QByteArray("z") << QByteArray("5")
             << QByteArray("[a]\r\nx=1\r\nz=5\r\n\r\n; about b\r\n[b]\r\ny=2\r\n");
+        // A reproducer of the fuzz target: with the file's ending (a lone CR)
+        // the new line joined the empty line's LF after it into one CR LF.
+        QTest::newRow("add ends as the line before, keeping an empty line")
+            << QByteArray("[t]\r[s]\nc=3\n\n;d") << QByteArray("s") << QByteArray("a")
+            << QByteArray("1") << QByteArray("[t]\r[s]\nc=3\na=1\n\n;d");
         QTest::newRow("add to a section without entries")
             << QByteArray("[a]\n\n[b]\n") << QByteArray("a") << QByteArray("z") << QByteArray("5")
             << QByteArray("[a]\nz=5\n\n[b]\n");

@@ -1,4 +1,6 @@
+#include "HostilePictures.h"
 #include "PictureFixtures.h"
+#include "picture/Graphic.h"
 #include "picture/Picture.h"
 #include "system/CodePage.h"
 #include "system/Exception.h"
@@ -203,6 +205,28 @@ private slots:
         const QList<QColor> sampleColours{Qt::green, Qt::red, Qt::blue};
         QTest::newRow("bmp") << "a.bmp" << fixtures::written(sample(), "bmp") << "bmp"
                              << QSize(4, 3) << sampleProbes << sampleColours;
+        // Bottom row first: two pixels of colour 1, one of 2, one of 3; then
+        // two skipped, which stay clear, and two of colour 3.
+        const QByteArray rle8 = fixtures::rleRun(2, 1) + fixtures::rleRun(1, 2) +
+                                fixtures::rleRun(1, 3) + fixtures::rleEndOfLine() +
+                                fixtures::rleDelta(2, 0) + fixtures::rleRun(2, 3) +
+                                fixtures::rleEndOfBitmap();
+        const QColor grey1(85, 85, 85);
+        const QColor grey2(170, 170, 170);
+        QTest::newRow("bmp rle8") << "r8.bmp" << fixtures::bitmap({4, 2, 8, 1, 4, -1, rle8, {}})
+                                  << "bmp" << QSize(4, 2)
+                                  << QList<QPoint>{{0, 0}, {2, 0}, {1, 1}, {2, 1}, {3, 1}}
+                                  << QList<QColor>{Qt::transparent, Qt::white, grey1, grey2,
+                                                   Qt::white};
+        // A run of the indices 1 and 2 in turn, then a literal of 0, 1, 2.
+        const QByteArray rle4 = fixtures::rleRun(5, 0x12) + fixtures::rleEndOfLine() +
+                                QByteArray("\0\3\x01\x20", 4) + fixtures::rleEndOfBitmap();
+        const QColor half(127, 127, 127);
+        QTest::newRow("bmp rle4") << "r4.bmp" << fixtures::bitmap({5, 2, 4, 2, 3, -1, rle4, {}})
+                                  << "bmp" << QSize(5, 2)
+                                  << QList<QPoint>{{0, 1}, {1, 1}, {4, 1}, {0, 0}, {2, 0}, {3, 0}}
+                                  << QList<QColor>{half,      Qt::white, half,
+                                                   Qt::black, Qt::white, Qt::transparent};
         QTest::newRow("ico") << "a.ico"
                              << fixtures::written(
                                     sample().scaled(16, 12).convertToFormat(QImage::Format_ARGB32),
@@ -237,6 +261,20 @@ private slots:
                              1440)
             << "wmf" << QSize(100, 50) << QList<QPoint>{{25, 25}, {75, 25}}
             << QList<QColor>{Qt::red, Qt::transparent};
+        // Slots 0 to 2 made, 1 and 0 freed: the red brush made next takes
+        // slot 0, the lowest free one, and the blue one after it slot 1.
+        using fixtures::wmfRecord;
+        const QByteArray blue = wmfRecord(0x02FC, {0, 0, 0x00FF, 0});
+        QTest::newRow("wmf new objects take the lowest free slot")
+            << "slots.wmf"
+            << fixtures::wmf(100, 50,
+                             blue + blue + blue + wmfRecord(0x01F0, {1}) + wmfRecord(0x01F0, {0}) +
+                                 wmfRecord(0x02FC, {0, 0x00FF, 0, 0}) + blue +
+                                 wmfRecord(0x02FA, {5, 0, 0, 0, 0}) + wmfRecord(0x012D, {3}) +
+                                 wmfRecord(0x012D, {0}) + wmfRecord(0x041B, {50, 50, 0, 0}) +
+                                 wmfRecord(0x012D, {1}) + wmfRecord(0x041B, {50, 100, 0, 50}))
+            << "wmf" << QSize(100, 50) << QList<QPoint>{{25, 25}, {75, 25}}
+            << QList<QColor>{Qt::red, Qt::blue};
         QTest::newRow("emf") << "a.emf" << squareEmf() << "emf" << QSize(100, 50)
                              << QList<QPoint>{{75, 25}, {25, 25}}
                              << QList<QColor>{Qt::blue, Qt::transparent};
@@ -402,33 +440,238 @@ private slots:
         QVERIFY(picture.isEmpty());
     }
 
-    void rejectsMoreThan64Megapixels_data() {
+    void rejectsMoreThan16Megapixels_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
         QTest::newRow("bmp 10000 × 10000")
             << "big.bmp" << bitmapHeader(10000, 10000) << "Bitmap image is not valid";
-        QTest::newRow("bmp 8193 × 8192")
-            << "edge.bmp" << bitmapHeader(8193, 8192) << "Bitmap image is not valid";
-        QByteArray bigGif = fixtures::gif(2, 2, {frame({1, 1, 1, 1})});
-        bigGif[6] = char(0x28); // screen 9000 × 9000
-        bigGif[7] = char(0x23);
-        bigGif[8] = char(0x28);
-        bigGif[9] = char(0x23);
-        QTest::newRow("gif 9000 × 9000") << "big.gif" << bigGif << "GIF image is not valid";
+        QTest::newRow("bmp 4097 × 4096")
+            << "edge.bmp" << bitmapHeader(4097, 4096) << "Bitmap image is not valid";
+        QTest::newRow("bmp rle 4096 × 4097")
+            << "edge.bmp" << bitmapHeader(4096, 4097, true) << "Bitmap image is not valid";
+        QTest::newRow("gif 4097 × 4096")
+            << "big.gif" << fixtures::gifWithScreen(4097, 4096) << "GIF image is not valid";
         QImage red(16, 16, QImage::Format_RGB32);
         red.fill(Qt::red);
-        QTest::newRow("jpeg 9000 × 9000")
-            << "big.jpg" << jpegOf(red, 9000, 9000) << jpegError(JERR_IMAGE_TOO_BIG);
+        QTest::newRow("jpeg 4097 × 4096")
+            << "big.jpg" << jpegOf(red, 4097, 4096) << jpegError(JERR_IMAGE_TOO_BIG);
         QTest::newRow("wmf 30000 × 30000 at 10 per inch")
             << "big.wmf" << fixtures::wmf(30000, 30000, {}, 10) << "Metafile is not valid";
+        QTest::newRow("wmf 4097 × 4096")
+            << "edge.wmf" << fixtures::wmf(4097, 4096, {}) << "Metafile is not valid";
+        QTest::newRow("emf 4097 × 4096")
+            << "edge.emf" << fixtures::emf(4097, 4096, {}) << "Metafile is not valid";
     }
-    void rejectsMoreThan64Megapixels() {
+    void rejectsMoreThan16Megapixels() {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
         TPicture picture;
         QCOMPARE(messageOf(picture, file(name, content)), message);
+    }
+
+    // Pictures of the pixel limit itself load, whichever way they are
+    // shaped.
+    void loadsPicturesOf16Megapixels_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("bmp rle 4096 × 4096")
+            << "full.bmp" << fixtures::rle8Filled(4096, 4096) << QSize(4096, 4096);
+        QTest::newRow("gif 16384 × 1024")
+            << "wide.gif" << fixtures::gifWithScreen(16384, 1024) << QSize(16384, 1024);
+        QImage grey(4096, 4096, QImage::Format_RGB32);
+        grey.fill(Qt::gray);
+        QTest::newRow("jpeg 4096 × 4096")
+            << "full.jpg" << fixtures::jpegWritten(grey, false) << QSize(4096, 4096);
+        QTest::newRow("progressive jpeg 4096 × 4096")
+            << "full.jpg" << fixtures::jpegWritten(grey, true) << QSize(4096, 4096);
+        QTest::newRow("wmf 4096 × 4096")
+            << "full.wmf" << fixtures::wmf(4096, 4096, {}) << QSize(4096, 4096);
+    }
+    void loadsPicturesOf16Megapixels() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, size);
+        TPicture picture;
+        picture.LoadFromFile(file(name, content));
+        QCOMPARE(picture.size(), size);
+    }
+
+    // Files built to hurt a reader, each the reproducer of a fault the
+    // readers once had: drawing past a colour table, a file's content taken
+    // from past its end, a few bytes asking for hundreds of megabytes, an
+    // object table searched from its start at every record, a stack of saved
+    // states without bound, sizes times the mapping scale without bound.
+    // Each is refused whole, before anything draws it, with its format's
+    // own message.
+    void rejectsHostileFiles_data() {
+        using fixtures::BitmapSpec;
+        using fixtures::emfRecord;
+        using fixtures::rleEndOfBitmap;
+        using fixtures::rleEndOfLine;
+        using fixtures::rleRun;
+        using fixtures::wmfRecord;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        const QString bmp = "Bitmap image is not valid";
+        const QString metafile = "Metafile is not valid";
+
+        QTest::newRow("bmp rle index beyond the colours")
+            << "i.bmp" << fixtures::rleIndexBeyondColours() << bmp;
+        QTest::newRow("bmp index beyond the colours")
+            << "u.bmp" << fixtures::uncompressedIndexBeyondColours() << bmp;
+        QTest::newRow("bmp rle pixels past the end")
+            << "p.bmp" << fixtures::rlePixelsPastTheEnd() << bmp;
+        QTest::newRow("bmp rle 1 KB declaring 8192 × 8192")
+            << "h.bmp" << fixtures::rleDeclaringHuge() << bmp;
+        QTest::newRow("bmp rle without end of bitmap")
+            << "e.bmp" << fixtures::bitmap({4, 4, 8, 1, 0, -1, rleRun(4, 1) + rleEndOfLine(), {}})
+            << bmp;
+        QTest::newRow("bmp rle run past its row")
+            << "r.bmp" << fixtures::bitmap({4, 4, 8, 1, 0, -1, rleRun(5, 1) + rleEndOfBitmap(), {}})
+            << bmp;
+        QTest::newRow("bmp rle literal past its row")
+            << "l.bmp"
+            << fixtures::bitmap(
+                   {4, 4, 8, 1, 0, -1, QByteArray("\0\5\1\1\1\1\1\0", 8) + rleEndOfBitmap(), {}})
+            << bmp;
+        QTest::newRow("bmp rle move past the top")
+            << "m.bmp"
+            << fixtures::bitmap(
+                   {4, 4, 8, 1, 0, -1, fixtures::rleDelta(0, 5) + rleEndOfBitmap(), {}})
+            << bmp;
+        QTest::newRow("bmp rle4 index beyond the colours")
+            << "4.bmp"
+            << fixtures::bitmap({4, 1, 4, 2, 3, -1, rleRun(4, 0x13) + rleEndOfBitmap(), {}}) << bmp;
+        QTest::newRow("bmp rle top-down")
+            << "t.bmp" << fixtures::bitmap({4, -4, 8, 1, 0, -1, rleEndOfBitmap(), {}}) << bmp;
+        QTest::newRow("bmp colour table past the end")
+            << "c.bmp" << fixtures::bitmap({4, 1, 8, 0, 0, 2, QByteArray(4, '\0'), {}}) << bmp;
+        QTest::newRow("bmp more colours than its depth holds")
+            << "d.bmp" << fixtures::bitmap({4, 1, 1, 0, 3, -1, QByteArray(4, '\0'), {}}) << bmp;
+
+        QTest::newRow("ico holding a png of 5000 × 5000")
+            << "p.ico" << fixtures::iconOfLargePng() << "Icon image is not valid";
+
+        QTest::newRow("gif 95 bytes with a screen of 8192 × 8192")
+            << "s.gif" << fixtures::gifWithScreen(8192, 8192) << "GIF image is not valid";
+        QByteArray farFrame = fixtures::gif(1, 1, {frame({1})});
+        // The frame's left and top edges at 4096, on a 1 × 1 screen.
+        const qsizetype descriptor = farFrame.indexOf(char(0x2C));
+        farFrame[descriptor + 2] = char(0x10);
+        farFrame[descriptor + 4] = char(0x10);
+        QTest::newRow("gif frame far beyond its screen")
+            << "f.gif" << farFrame << "GIF image is not valid";
+
+        QTest::newRow("jpeg of 600 bytes declaring 8192 × 8192")
+            << "h.jpg" << fixtures::tinyJpegDeclaringHuge(false) << jpegError(JERR_IMAGE_TOO_BIG);
+        QTest::newRow("progressive jpeg of 500 bytes declaring 8192 × 8192")
+            << "p.jpg" << fixtures::tinyJpegDeclaringHuge(true) << jpegError(JERR_IMAGE_TOO_BIG);
+        QTest::newRow("progressive jpeg of 600 scans")
+            << "s.jpg"
+            << fixtures::progressiveJpegWithScans(fixtures::tinyJpegDeclaringHuge(true, 64, 64),
+                                                  600)
+            << jpegError(JERR_BAD_PROGRESSION);
+
+        QTest::newRow("wmf objects beyond the header's count")
+            << "o.wmf"
+            << fixtures::wmf(100, 50, fixtures::repeated(wmfRecord(0x00F7, {0x0300, 0}), 5), 96, 4)
+            << metafile;
+        QTest::newRow("wmf selects beyond the table")
+            << "s.wmf" << fixtures::wmf(100, 50, wmfRecord(0x012D, {4})) << metafile;
+        QTest::newRow("wmf deletes beyond the table")
+            << "d.wmf" << fixtures::wmf(100, 50, wmfRecord(0x01F0, {7})) << metafile;
+        QTest::newRow("wmf 1025 saved states")
+            << "v.wmf" << fixtures::wmfManySaves(1025) << metafile;
+        QTest::newRow("wmf font of 32767 × 50 pixels")
+            << "f.wmf" << fixtures::wmfTextOfHeight(32767) << metafile;
+        QTest::newRow("wmf pen of 32767 × 70 pixels")
+            << "p.wmf" << fixtures::wmfLineOfPenWidth(32767) << metafile;
+        QTest::newRow("wmf drawing more than a paint may take")
+            << "w.wmf"
+            << fixtures::wmf(100, 50, fixtures::repeated(wmfRecord(0x041B, {50, 50, 0, 0}), 30001))
+            << metafile;
+        QTest::newRow("wmf texts more than a paint may take")
+            << "t.wmf"
+            << fixtures::wmf(100, 50,
+                             fixtures::repeated(wmfRecord(0x0521, {2, 0x4D4D, 5, 5}), 10001))
+            << metafile;
+
+        QTest::newRow("emf object beyond the handles")
+            << "o.emf" << fixtures::emfObjectBeyondHandles(4) << metafile;
+        QTest::newRow("emf object far beyond the handles")
+            << "f.emf" << fixtures::emfObjectBeyondHandles(0x7FFFFFFF) << metafile;
+        QTest::newRow("emf selects beyond the handles")
+            << "s.emf" << fixtures::emf(100, 50, emfRecord(37, {9})) << metafile;
+        QTest::newRow("emf 1025 saved states")
+            << "v.emf" << fixtures::emfManySaves(1025) << metafile;
+        QTest::newRow("emf font of 2^30 × 1000 pixels")
+            << "t.emf" << fixtures::emfTextOfHeight(1 << 30, 1000) << metafile;
+        QTest::newRow("emf font of 5000 pixels")
+            << "5.emf" << fixtures::emfTextOfHeight(-5000) << metafile;
+        QTest::newRow("emf pen of 2^30 × 1000 pixels")
+            << "p.emf" << fixtures::emfLineOfPenWidth(1u << 30, 1000) << metafile;
+    }
+    void rejectsHostileFiles() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        TPicture picture;
+        QCOMPARE(messageOf(picture, file(name, content)), message);
+        QVERIFY(picture.isEmpty());
+    }
+
+    // What the checks above must let through: files at the edge of each
+    // bound, and the legitimate use of what the hostile files abuse.
+    void loadsFilesWithinTheBounds_data() {
+        using fixtures::emfRecord;
+        using fixtures::wmfRecord;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wmf 10000 palettes, as many objects in its header")
+            << "p.wmf" << fixtures::wmfManyPalettes(10000) << QSize(100, 50);
+        QTest::newRow("wmf 65535 objects made and deleted in turn")
+            << "d.wmf"
+            << fixtures::wmf(100, 50,
+                             fixtures::repeated(
+                                 wmfRecord(0x00F7, {0x0300, 0}) + wmfRecord(0x01F0, {0}), 65535),
+                             96, 1)
+            << QSize(100, 50);
+        QTest::newRow("wmf 1024 saved states")
+            << "v.wmf" << fixtures::wmfManySaves(1024) << QSize(100, 50);
+        QTest::newRow("wmf 30000 rectangles")
+            << "w.wmf"
+            << fixtures::wmf(100, 50, fixtures::repeated(wmfRecord(0x041B, {50, 50, 0, 0}), 30000))
+            << QSize(100, 50);
+        QTest::newRow("wmf font of 80 × 50 pixels")
+            << "f.wmf" << fixtures::wmfTextOfHeight(80) << QSize(100, 50);
+        QTest::newRow("ico holding a png of 1000 × 1000")
+            << "p.ico" << fixtures::iconOfLargePng(1000) << QSize(1000, 1000);
+        QTest::newRow("emf object at the last handle")
+            << "o.emf" << fixtures::emfObjectBeyondHandles(3) << QSize(100, 50);
+        QTest::newRow("emf 1024 saved states")
+            << "v.emf" << fixtures::emfManySaves(1024) << QSize(100, 50);
+        QTest::newRow("emf font of 4000 pixels")
+            << "t.emf" << fixtures::emfTextOfHeight(-4000) << QSize(100, 50);
+        QTest::newRow("emf pen of 40 × 100 pixels")
+            << "p.emf" << fixtures::emfLineOfPenWidth(40, 100) << QSize(100, 50);
+        QTest::newRow("progressive jpeg of 400 scans")
+            << "s.jpg"
+            << fixtures::progressiveJpegWithScans(fixtures::tinyJpegDeclaringHuge(true, 64, 64),
+                                                  400)
+            << QSize(64, 64);
+    }
+    void loadsFilesWithinTheBounds() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, size);
+        TPicture picture;
+        picture.LoadFromFile(file(name, content));
+        QCOMPARE(picture.size(), size);
     }
 
     void unknownExtension_data() {
@@ -516,6 +759,38 @@ private slots:
             }(),
             5000);
         QVERIFY(changed.count() >= 3);
+    }
+
+    // Frames come in their order and start over as often as the file says:
+    // for ever with a loop count of 0, once without the loop extension.
+    void gifFramesComeInTurn_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QList<QColor>>("frames"); // of pixel (1, 0), after the first
+        QTest::addColumn<bool>("ends");
+        const QByteArray looping =
+            fixtures::gif(2, 2, {frame({0, 1, 1, 1}), frame({2, 2, 2, 0}), frame({3, 3, 3, 3})});
+        QByteArray once = looping;
+        once.remove(once.indexOf(QByteArray::fromHex("21ff0b")), 19);
+        QTest::newRow("for ever") << looping << QList<QColor>{Qt::green, Qt::blue, Qt::red,
+                                                              Qt::green, Qt::blue, Qt::red}
+                                  << false;
+        QTest::newRow("once") << once << QList<QColor>{Qt::green, Qt::blue} << true;
+    }
+    void gifFramesComeInTurn() {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<QColor>, frames);
+        QFETCH(bool, ends);
+        const std::unique_ptr<platform::TGraphic> gif = platform::readGif(content);
+        for (const QColor& expected : frames) {
+            QVERIFY(gif->advanceFrame());
+            QImage image(2, 2, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            gif->draw(painter, QPoint(0, 0));
+            painter.end();
+            QCOMPARE(image.pixelColor(1, 0), expected);
+        }
+        QCOMPARE(!gif->advanceFrame(), ends);
     }
 };
 

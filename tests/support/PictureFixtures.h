@@ -114,7 +114,8 @@ inline QByteArray wmfRecord(int function, std::initializer_list<int> params) {
 
 // A placeable Windows metafile with the box (0, 0)–(width, height) at 96
 // units per inch, so width × height pixels, around the given records.
-inline QByteArray wmf(int width, int height, const QByteArray& records, int unitsPerInch = 96) {
+inline QByteArray wmf(int width, int height, const QByteArray& records, int unitsPerInch = 96,
+                      int objects = 4) {
     QByteArray out;
     putDword(out, 0x9AC6CDD7);
     putWord(out, 0); // handle
@@ -133,7 +134,7 @@ inline QByteArray wmf(int width, int height, const QByteArray& records, int unit
     putWord(out, 9); // header words
     putWord(out, 0x0300);
     putDword(out, quint32((18 + records.size() + end.size()) / 2));
-    putWord(out, 4);   // objects
+    putWord(out, objects);
     putDword(out, 16); // largest record
     putWord(out, 0);
     return out + records + end;
@@ -150,7 +151,7 @@ inline QByteArray emfRecord(quint32 type, std::initializer_list<quint32> fields)
 
 // An enhanced metafile of width × height pixels at 96 dpi, its reference
 // device 96 dpi as well, around the given records.
-inline QByteArray emf(int width, int height, const QByteArray& records) {
+inline QByteArray emf(int width, int height, const QByteArray& records, int handles = 4) {
     const auto hundredthMm = [](int pixels) { return quint32(pixels * 2540 / 96); };
     const QByteArray end = emfRecord(14, {0, 16, 20});
     QByteArray header;
@@ -164,7 +165,7 @@ inline QByteArray emf(int width, int height, const QByteArray& records) {
     putDword(header, 0x10000);
     putDword(header, quint32(88 + records.size() + end.size()));
     putDword(header, 3); // records
-    putWord(header, 4);  // handles
+    putWord(header, handles);
     putWord(header, 0);
     putDword(header, 0); // description
     putDword(header, 0);

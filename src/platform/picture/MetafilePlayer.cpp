@@ -57,6 +57,13 @@ Qt::BrushStyle hatchStyle(int hatch) {
     }
 }
 
+// A polygon's edges cost about as much as a shape for every few points.
+constexpr qsizetype PointsPerWork = 5;
+
+[[noreturn]] void invalid() {
+    throw Exception(InvalidMetafile);
+}
+
 } // namespace
 
 QColor colorFromRef(quint32 ref) {
@@ -64,10 +71,55 @@ QColor colorFromRef(quint32 ref) {
                   static_cast<int>(ref >> 16 & 0xFF));
 }
 
+void GdiObjectTable::checkIndex(quint32 index) const {
+    if (index >= capacity_)
+        invalid();
+}
+
+quint32 GdiObjectTable::add(GdiObject object) {
+    while (!freed_.empty() && slots_[freed_.top()])
+        freed_.pop();
+    quint32 index = 0;
+    if (!freed_.empty()) {
+        index = freed_.top();
+        freed_.pop();
+    } else {
+        index = static_cast<quint32>(slots_.size());
+        checkIndex(index);
+        slots_.emplace_back();
+    }
+    slots_[index] = std::move(object);
+    return index;
+}
+
+void GdiObjectTable::set(quint32 index, GdiObject object) {
+    checkIndex(index);
+    // The slots passed over stay free.
+    for (auto skipped = static_cast<quint32>(slots_.size()); skipped < index; ++skipped)
+        freed_.push(skipped);
+    if (index >= slots_.size())
+        slots_.resize(std::size_t(index) + 1);
+    slots_[index] = std::move(object);
+}
+
+const GdiObject* GdiObjectTable::find(quint32 index) const {
+    checkIndex(index);
+    return index < slots_.size() && slots_[index] ? &*slots_[index] : nullptr;
+}
+
+void GdiObjectTable::remove(quint32 index) {
+    checkIndex(index);
+    if (index < slots_.size() && slots_[index]) {
+        slots_[index].reset();
+        freed_.push(index);
+    }
+}
+
 MetafilePlayer::MetafilePlayer(QPainter& painter, const QTransform& deviceToPicture,
-                               std::optional<QSizeF> fixedViewport)
+                               std::optional<QSizeF> fixedViewport, quint32 objectSlots)
     : painter_(painter)
-    , deviceToPicture_(deviceToPicture) {
+    , deviceToPicture_(deviceToPicture)
+    , objects_(objectSlots) {
     if (fixedViewport) {
         fixedViewport_ = true;
         state_.mapMode = MmAnisotropic;
@@ -106,25 +158,16 @@ QRectF MetafilePlayer::mapBox(QPointF corner1, QPointF corner2) const {
     return box.adjusted(0, 0, -1, -1);
 }
 
-quint32 MetafilePlayer::addObject(GdiObject object) {
-    quint32 index = 0;
-    while (objects_.count(index))
-        ++index;
-    objects_[index] = std::move(object);
-    return index;
-}
-
 void MetafilePlayer::selectObject(quint32 index) {
-    const auto found = objects_.find(index);
-    if (found == objects_.end())
+    const GdiObject* object = objects_.find(index);
+    if (!object)
         return;
-    const GdiObject& object = found->second;
-    if (object.pen)
-        state_.pen = *object.pen;
-    if (object.brush)
-        state_.brush = *object.brush;
-    if (object.font)
-        state_.font = *object.font;
+    if (object->pen)
+        state_.pen = *object->pen;
+    if (object->brush)
+        state_.brush = *object->brush;
+    if (object->font)
+        state_.font = *object->font;
 }
 
 void MetafilePlayer::selectStockObject(quint32 stock) {
@@ -142,6 +185,12 @@ void MetafilePlayer::selectStockObject(quint32 stock) {
         state_.pen = GdiPen{PsNull, 0, Qt::black};
     else if (stock >= 10 && stock <= 17)
         state_.font = GdiFont{};
+}
+
+void MetafilePlayer::saveDc() {
+    if (saved_.size() >= MaxSavedStates)
+        invalid();
+    saved_.push_back(state_);
 }
 
 void MetafilePlayer::restoreDc(int which) {
@@ -162,13 +211,23 @@ void MetafilePlayer::restoreDc(int which) {
     saved_.resize(keep);
 }
 
+void MetafilePlayer::spend(qint64 work) {
+    work_ += work;
+    if (work_ > MaxDrawingWork)
+        invalid();
+}
+
 void MetafilePlayer::applyPenAndBrush(bool fill) {
+    spend(1);
     const QTransform toPicture = logicalToPicture();
     const double scale = std::sqrt(std::abs(toPicture.determinant()));
     QPen pen(state_.pen.color);
     pen.setStyle(penStyle(state_.pen.style));
     // Width 0 is the thinnest line the device draws.
-    pen.setWidthF(state_.pen.width <= 0 ? 1.0 : std::max(1.0, state_.pen.width * scale));
+    const double width = std::abs(state_.pen.width) * scale;
+    if (width > MaxStrokePixels)
+        invalid();
+    pen.setWidthF(state_.pen.width <= 0 ? 1.0 : std::max(1.0, width));
     painter_.setPen(pen);
     painter_.setBackground(state_.bkColor);
     painter_.setBackgroundMode(state_.bkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
@@ -205,12 +264,14 @@ void MetafilePlayer::roundRect(QPointF corner1, QPointF corner2, QSizeF cornerEl
 }
 
 void MetafilePlayer::polygon(const QPolygonF& points) {
+    spend(points.size() / PointsPerWork);
     applyPenAndBrush(true);
     painter_.drawPolygon(logicalToPicture().map(points),
                          state_.winding ? Qt::WindingFill : Qt::OddEvenFill);
 }
 
 void MetafilePlayer::polyline(const QPolygonF& points) {
+    spend(points.size() / PointsPerWork);
     applyPenAndBrush(false);
     painter_.drawPolyline(logicalToPicture().map(points));
 }
@@ -221,33 +282,45 @@ void MetafilePlayer::polyPolygon(const std::vector<QPolygonF>& polygons) {
     path.setFillRule(state_.winding ? Qt::WindingFill : Qt::OddEvenFill);
     const QTransform toPicture = logicalToPicture();
     for (const QPolygonF& polygon : polygons) {
+        spend(1 + polygon.size() / PointsPerWork);
         path.addPolygon(toPicture.map(polygon));
         path.closeSubpath();
     }
     painter_.drawPath(path);
 }
 
-QFont MetafilePlayer::pictureFont() const {
+const MetafilePlayer::PictureFont& MetafilePlayer::pictureFont() {
+    const double scale = std::abs(logicalToPicture().m22());
+    if (font_ && font_->font == state_.font && font_->scale == scale)
+        return *font_;
     QFont font;
     if (!state_.font.face.isEmpty())
         font.setFamily(state_.font.face);
-    const double scale = std::abs(logicalToPicture().m22());
     const double height = std::abs(state_.font.height) * scale;
-    // Height 0 asks for the device's default size.
-    font.setPixelSize(height < 1 ? 12 : static_cast<int>(std::lround(height)));
+    if (height > MaxStrokePixels)
+        invalid();
+    // Height 0 asks for the device's default size; any other is at least a
+    // pixel high.
+    constexpr int DefaultPixels = 12;
+    font.setPixelSize(state_.font.height == 0 ? DefaultPixels
+                                              : std::max(1, static_cast<int>(std::lround(height))));
     font.setWeight(static_cast<QFont::Weight>(std::clamp(state_.font.weight, 1, 1000)));
     font.setItalic(state_.font.italic);
     font.setUnderline(state_.font.underline);
     font.setStrikeOut(state_.font.strikeOut);
-    return font;
+    font_.emplace(PictureFont{state_.font, scale, font, QFontMetricsF(font)});
+    return *font_;
 }
 
 void MetafilePlayer::textOut(QPointF point, const QString& text, std::optional<QRectF> opaqueRect,
                              std::optional<QRectF> clipRect) {
+    // A text costs about as much as three shapes, and more the longer it is.
+    spend(3 + text.size() / 16);
     const bool updateCp = (state_.textAlign & TaUpdateCp) != 0;
     const QPointF reference = map(updateCp ? state_.position : point);
-    const QFont font = pictureFont();
-    const QFontMetricsF metrics(font);
+    const PictureFont& cached = pictureFont();
+    const QFont& font = cached.qfont;
+    const QFontMetricsF& metrics = cached.metrics;
     const double width = metrics.horizontalAdvance(text);
 
     double left = reference.x();

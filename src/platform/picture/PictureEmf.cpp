@@ -115,6 +115,7 @@ private:
 struct Layout {
     QSize size;
     QTransform deviceToPicture;
+    quint16 handles = 0; // slots of the object table
     std::vector<Record> records;
 };
 
@@ -125,6 +126,7 @@ Layout readLayout(const QByteArray& data) {
         dword32At(data, 40) != EmfSignature)
         invalid();
     Layout layout;
+    layout.handles = word16At(data, 56);
     for (qsizetype at = 0;;) {
         if (at + 8 > data.size())
             invalid();
@@ -230,6 +232,13 @@ void playSelectObject(MetafilePlayer& player, const Fields& f) {
         player.selectObject(index);
 }
 
+void playDeleteObject(MetafilePlayer& player, const Fields& f) {
+    // Stock objects are never deleted.
+    const quint32 index = f.dword(8);
+    if (!(index & 0x80000000u))
+        player.deleteObject(index);
+}
+
 using RecordPlayer = void (*)(MetafilePlayer&, const Fields&);
 
 // The records that are drawn, by their type; others are skipped. Polygons
@@ -253,7 +262,7 @@ const std::unordered_map<quint32, RecordPlayer>& recordPlayers() {
         {EmrSaveDc, [](M m, F) { m.saveDc(); }},
         {EmrRestoreDc, [](M m, F f) { m.restoreDc(f.integer(8)); }},
         {EmrSelectObject, playSelectObject},
-        {EmrDeleteObject, [](M m, F f) { m.deleteObject(f.dword(8)); }},
+        {EmrDeleteObject, playDeleteObject},
         // index, style, width (x, y), colour
         {EmrCreatePen,
          [](M m, F f) {
@@ -311,7 +320,7 @@ std::unique_ptr<TGraphic> readEnhancedMetafile(const QByteArray& data) {
     const Layout layout = readLayout(data);
     QPicture picture;
     QPainter painter(&picture);
-    MetafilePlayer player(painter, layout.deviceToPicture, std::nullopt);
+    MetafilePlayer player(painter, layout.deviceToPicture, std::nullopt, layout.handles);
     for (const Record& record : layout.records)
         play(player, data, record);
     painter.end();

@@ -1,13 +1,16 @@
-// GIF pictures. Our own walk over the file's blocks checks its structure and
-// counts its frames; Qt's reader decodes the first frame, and a picture of
-// more than one frame animates through QMovie, transparency included.
+// GIF pictures. Our own walk over the file's blocks checks its structure,
+// the sizes of its screen and frames, and counts its frames; Qt's reader
+// decodes the frames, the first at load and, for a picture of more than
+// one, each later one when its time has come, transparency included. The
+// frames come from one reader under the allocation limit, and every frame
+// passes the same checks as the first.
 
 #include "picture/ByteFields.h"
 #include "picture/Graphic.h"
 #include "system/Exception.h"
 
-#include <QBuffer>
-#include <QMovie>
+#include <QTimer>
+#include <algorithm>
 
 namespace platform {
 namespace {
@@ -50,6 +53,14 @@ public:
                 skipSubBlocks();
             } else if (introducer == 0x2C) { // image descriptor
                 need(9);
+                // A frame, with its offset, keeps within the pixel limit
+                // too: whatever sizes its work by the frame rather than the
+                // screen stays bounded.
+                const int right = word16At(data_, at_) + word16At(data_, at_ + 4);
+                const int bottom = word16At(data_, at_ + 2) + word16At(data_, at_ + 6);
+                if (exceedsPixelLimit(std::max(right, layout.width),
+                                      std::max(bottom, layout.height)))
+                    throw Exception(InvalidGif);
                 const auto imageFlags = static_cast<uchar>(data_[at_ + 8]);
                 at_ += 9;
                 skipColourTable(imageFlags);
@@ -96,45 +107,89 @@ private:
     qsizetype at_ = 0;
 };
 
+// Browsers show frames meant for less than 20 ms for 100 ms; so do we,
+// which also keeps a file of many instant frames from taking the window's
+// thread.
+int frameDelay(int milliseconds) {
+    return milliseconds < 20 ? 100 : milliseconds;
+}
+
 class TGifImage : public TRasterGraphic {
 public:
-    TGifImage(QImage firstFrame, const QByteArray& data, bool animated)
-        : TRasterGraphic(std::move(firstFrame)) {
-        if (!animated)
-            return;
-        buffer_ = std::make_unique<QBuffer>();
-        buffer_->setData(data);
-        buffer_->open(QIODevice::ReadOnly);
-        movie_ = std::make_unique<QMovie>(buffer_.get(), "gif");
-    }
-    ~TGifImage() override {
-        // The movie reads from the buffer: it goes first.
-        movie_.reset();
+    // reader has read the first frame; a reader is given only for a
+    // picture of more than one frame.
+    TGifImage(QImage firstFrame, const QByteArray& data, std::unique_ptr<QtPictureReader> reader)
+        : TRasterGraphic(std::move(firstFrame))
+        , data_(data)
+        , reader_(std::move(reader)) {
+        if (reader_) {
+            delay_ = frameDelay(reader_->nextImageDelay());
+            playsLeft_ = reader_->loopCount();
+        }
     }
 
     void animate(const std::function<void()>& onFrame) override {
-        if (!movie_)
+        if (!reader_)
             return;
-        QObject::connect(movie_.get(), &QMovie::frameChanged, movie_.get(), [this, onFrame](int) {
-            const QImage frame = movie_->currentImage();
-            if (!frame.isNull())
-                image_ = frame;
+        timer_ = std::make_unique<QTimer>();
+        timer_->setSingleShot(true);
+        QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this, onFrame] {
+            if (!advanceFrame())
+                return;
             onFrame();
+            timer_->start(delay_);
         });
-        movie_->start();
+        timer_->start(delay_);
+    }
+
+    // After the last frame the animation starts over, as often as the file
+    // says; a frame that cannot be read ends the round early. Never throws:
+    // it runs from the animation's timer.
+    bool advanceFrame() override {
+        if (!reader_)
+            return false;
+        QImage frame = reader_->tryRead();
+        if (frame.isNull())
+            frame = startOver();
+        if (frame.isNull()) {
+            reader_.reset();
+            return false;
+        }
+        image_ = std::move(frame);
+        delay_ = frameDelay(reader_->nextImageDelay());
+        return true;
     }
 
 private:
-    std::unique_ptr<QBuffer> buffer_;
-    std::unique_ptr<QMovie> movie_;
+    QImage startOver() {
+        if (playsLeft_ == 0)
+            return {};
+        if (playsLeft_ > 0)
+            --playsLeft_;
+        try {
+            reader_ = std::make_unique<QtPictureReader>(data_, "gif", InvalidGif);
+        } catch (const Exception&) {
+            return {};
+        }
+        return reader_->tryRead();
+    }
+
+    QByteArray data_;
+    std::unique_ptr<QtPictureReader> reader_;
+    std::unique_ptr<QTimer> timer_;
+    int delay_ = 100;
+    int playsLeft_ = 0; // rounds still to play after this one; -1: for ever
 };
 
 } // namespace
 
 std::unique_ptr<TGraphic> readGif(const QByteArray& data) {
     const GifLayout layout = GifWalker(data).walk();
-    QImage first = readWithQt(data, "gif", InvalidGif);
-    return std::make_unique<TGifImage>(std::move(first), data, layout.frames > 1);
+    auto reader = std::make_unique<QtPictureReader>(data, "gif", InvalidGif);
+    QImage first = reader->read();
+    if (layout.frames < 2)
+        reader.reset();
+    return std::make_unique<TGifImage>(std::move(first), data, std::move(reader));
 }
 
 } // namespace platform

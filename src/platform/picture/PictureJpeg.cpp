@@ -1,6 +1,10 @@
 // JPEG pictures, decoded with libjpeg. An error of the decoder becomes
-// "JPEG error #n", n being libjpeg's own message code, and so does a picture
-// beyond the pixel limit (as libjpeg's "image too big"); warnings (such as a
+// "JPEG error #n", n being libjpeg's own message code, and so do the limits
+// that keep a small file from taking much time or memory: a picture beyond
+// the pixel limit (as libjpeg's "image too big"), more scans than any
+// encoder writes (as "invalid progressive parameters"), and more working
+// memory than a picture of the pixel limit needs (as "backing store not
+// supported", libjpeg's own answer to its memory limit). Warnings (such as a
 // file that ends early) are not errors: the picture shows what was decoded.
 
 #include "picture/Graphic.h"
@@ -16,6 +20,14 @@
 namespace platform {
 namespace {
 
+// Progressive files spread a picture over scans, and every scan walks the
+// whole picture again: encoders write about ten, the longest scripts a few
+// hundred.
+constexpr int MaxScans = 500;
+// A progressive picture of the pixel limit keeps its coefficients, two bytes
+// for each sample of up to four components.
+constexpr long MaxDecoderMemory = 192L * 1024 * 1024;
+
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf escape;
@@ -26,6 +38,15 @@ struct ErrorManager {
 }
 
 void ignoreMessage(j_common_ptr, int) {}
+
+// Called as the decoder works its way through the file.
+void limitScans(j_common_ptr info) {
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > MaxScans) {
+        info->err->msg_code = JERR_BAD_PROGRESSION;
+        info->err->error_exit(info);
+    }
+}
 
 // Adobe writes CMYK JPEGs inverted; libjpeg hands the bytes over as stored.
 void cmykToRgb(const JSAMPLE* cmyk, uchar* rgb, JDIMENSION width, bool inverted) {
@@ -48,6 +69,7 @@ void cmykToRgb(const JSAMPLE* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
 struct Decoding {
     jpeg_decompress_struct info{};
     ErrorManager errors{};
+    jpeg_progress_mgr progress{};
     QImage image;
     std::vector<JSAMPLE> cmykRow;
     bool tooLarge = false;
@@ -61,6 +83,9 @@ bool decode(Decoding& job, const QByteArray& data) {
     if (setjmp(job.errors.escape))
         return false;
     jpeg_create_decompress(&job.info);
+    job.info.mem->max_memory_to_use = MaxDecoderMemory;
+    job.progress.progress_monitor = limitScans;
+    job.info.progress = &job.progress;
     jpeg_mem_src(&job.info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
     jpeg_read_header(&job.info, TRUE);

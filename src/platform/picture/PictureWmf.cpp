@@ -104,6 +104,7 @@ private:
 struct Layout {
     std::optional<QRectF> bounds; // from the placeable header, logical units
     QSize size;
+    quint16 objects = 0; // slots of the object table
     std::vector<Record> records;
 };
 
@@ -129,8 +130,9 @@ Layout readLayout(const QByteArray& data) {
         at = PlaceableSize;
     }
     // METAHEADER: type 1 (memory) or 2 (disk), header size 9 words,
-    // version 0x0100 or 0x0300.
+    // version 0x0100 or 0x0300, the file's size, the number of objects.
     const quint16 type = word16At(data, at);
+    layout.objects = word16At(data, at + 10);
     const quint16 version = word16At(data, at + 4);
     if (data.size() < at + MetaHeaderSize || (type != 1 && type != 2) ||
         word16At(data, at + 2) != 9 || (version != 0x0100 && version != 0x0300))
@@ -299,7 +301,7 @@ std::unique_ptr<TGraphic> readWindowsMetafile(const QByteArray& data) {
     QPainter painter(&picture);
     // The metafile plays into a viewport over the whole picture; its window
     // starts as the placeable header's box, and its own records may move it.
-    MetafilePlayer player(painter, QTransform(), QSizeF(layout.size));
+    MetafilePlayer player(painter, QTransform(), QSizeF(layout.size), layout.objects);
     if (layout.bounds) {
         player.setWindowOrg(layout.bounds->topLeft());
         player.setWindowExt(layout.bounds->size());

@@ -181,8 +181,12 @@ std::string withEntry(std::string text, std::string_view section, std::string_vi
     }
     if (place.section) {
         const Line& after = lines[place.lastEntry.value_or(*place.section)];
+        // The new line ends as the line before it: with the file's ending
+        // (a lone CR) it could join a line feed after it into one ending,
+        // and an empty line after it would be lost.
         if (after.hasEnding())
-            return text.insert(after.next, entryLine + std::string(ending));
+            return text.insert(after.next,
+                               entryLine + text.substr(after.end, after.next - after.end));
         return text.insert(after.next, std::string(ending) + entryLine);
     }
     if (!text.empty() && text.back() != '\n' && text.back() != '\r')

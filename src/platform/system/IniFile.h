@@ -22,8 +22,9 @@
 //
 // Writing keeps every other line of the file as it was, byte for byte. The
 // entry's line is replaced by "name=value"; a new entry goes after the last
-// entry of its section, a new section at the end of the file, and new lines
-// take the file's line ending (CR LF for a new file). A value that would
+// entry of its section, a new section at the end of the file. A new entry
+// after a line with an ending takes that line's ending; other new lines take
+// the file's line ending (CR LF for a new file). A value that would
 // read back otherwise (blanks at either end, or a quote pair around it) is
 // written in double quotes, so that every value reads back as written. The
 // file is replaced atomically through a temporary file in its folder.
