@@ -6,6 +6,7 @@
 // where the picture loader's rules say.
 
 #include "Bytes.h"
+#include "HostilePictures.h"
 #include "LoopbackServer.h"
 #include "OfflinePromotion.h"
 #include "PromoFixtures.h"
@@ -325,6 +326,19 @@ private slots:
             << "top.bmp" << hugeBitmap(100000, 100000) << "Bitmap image is not valid.";
         QTest::newRow("JPEG of 65000 x 65000")
             << "top.jpg" << hugeJpeg(65000, 65000) << "JPEG error #";
+        // Files that once broke the loaders, as a server would send them.
+        QTest::newRow("bitmap naming colours past its table")
+            << "top.bmp" << fixtures::rleIndexBeyondColours() << "Bitmap image is not valid.";
+        QTest::newRow("bitmap of 1 KB declaring 8192 x 8192")
+            << "top.bmp" << fixtures::rleDeclaringHuge() << "Bitmap image is not valid.";
+        QTest::newRow("GIF of 95 bytes with a screen of 8192 x 8192")
+            << "top.gif" << fixtures::gifWithScreen(8192, 8192) << "GIF image is not valid.";
+        QTest::newRow("progressive JPEG of 500 bytes declaring 8192 x 8192")
+            << "top.jpg" << fixtures::tinyJpegDeclaringHuge(true) << "JPEG error #";
+        QTest::newRow("metafile of 1025 saved states")
+            << "top.wmf" << fixtures::wmfManySaves(1025) << "Metafile is not valid.";
+        QTest::newRow("enhanced metafile object past its handles")
+            << "top.emf" << fixtures::emfObjectBeyondHandles(40000) << "Metafile is not valid.";
     }
     void picturesThatLie() {
         QFETCH(QString, name);
