@@ -44,7 +44,8 @@ bool hasOnlyWholeLineBreaks(const QString& text) {
 void checkBytesThroughTheBox(std::string_view bytes, const platform::CodePage& page) {
     const std::string_view beforeZero = bytes.substr(0, bytes.find('\0'));
     const QString held = platform::memoTextFromBytes(bytes, page);
-    check(held == platform::memoTextFromBytes(beforeZero, page), "a zero byte does not end the text");
+    check(held == platform::memoTextFromBytes(beforeZero, page),
+          "a zero byte does not end the text");
 
     const std::string out = platform::bytesFromMemoText(held, page);
     check(platform::memoTextIsBytes(held, out, page), "the box's own bytes compare unequal");
