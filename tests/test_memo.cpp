@@ -418,6 +418,34 @@ private slots:
         QCOMPARE(first->unicodeText(), QStringLiteral("\t"));
     }
 
+    // Alt with a key belongs to the window (Alt+Space opens its menu), as
+    // in a native edit box: it types nothing, and the window sees it. Ctrl
+    // with Alt is AltGr on Windows, which types.
+    void altKeysTypeNothing_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("Alt+Space") << int(Qt::Key_Space) << int(Qt::AltModifier) << QString();
+        QTest::newRow("Alt+A") << int(Qt::Key_A) << int(Qt::AltModifier) << QString();
+        QTest::newRow("Ctrl+Alt+Q, AltGr")
+            << int(Qt::Key_Q) << int(Qt::ControlModifier | Qt::AltModifier) << QStringLiteral("q");
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier) << QStringLiteral(" ");
+    }
+    void altKeysTypeNothing() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, typed);
+        Box box;
+        // The text a keyboard gives with the key, whatever the modifiers.
+        const QString text =
+            key == Qt::Key_Space ? QStringLiteral(" ") : QString(QChar(key)).toLower();
+        QKeyEvent override(QEvent::ShortcutOverride, key, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(&box.memo, &override);
+        QCOMPARE(override.isAccepted(), !typed.isEmpty());
+        box.key(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(box.held(), typed);
+    }
+
     void undoAndRedo() {
         Box box;
         box.memo.setText("start");

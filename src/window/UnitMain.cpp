@@ -112,6 +112,13 @@ void TfrmAd::setUpKeyboard() {
     for (std::size_t i = 0; i + 1 < std::size(cycle); ++i)
         setTabOrder(cycle[i], cycle[i + 1]);
     Memo1->setFocus();
+    // Each heading names the box beneath it, to a screen reader too.
+    const std::pair<platform::TbsSkinLinkLabel*, platform::TMemo*> headings[] = {
+        {bsSkinLinkLabel1, Memo1}, {bsSkinLinkLabel2, Memo2}};
+    for (const auto& [heading, box] : headings) {
+        heading->setBuddy(box);
+        box->setAccessibleName(heading->text());
+    }
 }
 
 void TfrmAd::applySkin() {

@@ -2,7 +2,31 @@
 
 #include "frame/FrameGeometry.h"
 
+#include <QAccessible>
+
 namespace platform::frame {
+
+QString captionButtonName(CaptionButtonKind kind) {
+    switch (kind) {
+    case CaptionButtonKind::Menu:
+        return QStringLiteral("Window menu");
+    case CaptionButtonKind::Tray:
+        return commandText(WindowCommand::MinimizeToTray);
+    case CaptionButtonKind::Minimize:
+        return commandText(WindowCommand::Minimize);
+    case CaptionButtonKind::RollUp:
+        return commandText(WindowCommand::RollUp);
+    case CaptionButtonKind::Maximize:
+        return commandText(WindowCommand::Maximize);
+    case CaptionButtonKind::Close:
+        return commandText(WindowCommand::Close);
+    }
+    return {};
+}
+
+bool captionButtonToggles(CaptionButtonKind kind) {
+    return kind == CaptionButtonKind::RollUp || kind == CaptionButtonKind::Maximize;
+}
 
 CaptionButton::CaptionButton(const CaptionButtonSpec& spec, const FrameLook& look, QWidget* parent)
     : QAbstractButton(parent)
@@ -15,6 +39,16 @@ CaptionButton::CaptionButton(const CaptionButtonSpec& spec, const FrameLook& loo
     // Children take their parent's cursor; the frame's shows resize arrows.
     setCursor(Qt::ArrowCursor);
     resize(ButtonSize);
+}
+
+void CaptionButton::setOn(bool on) {
+    if (on_ == on)
+        return;
+    on_ = on;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CaptionButton::setGlyph(Glyph glyph) {

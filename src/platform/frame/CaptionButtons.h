@@ -5,6 +5,7 @@
 // which paints itself with the frame's look.
 
 #include "frame/FramePainter.h"
+#include "frame/WindowMenu.h"
 
 #include <QAbstractButton>
 #include <array>
@@ -30,6 +31,13 @@ inline constexpr std::array CaptionButtonSpecs{
 };
 inline constexpr int CaptionButtonCount = int(CaptionButtonSpecs.size());
 
+// What a screen reader calls the button: its action, in the words of the
+// window menu.
+QString captionButtonName(CaptionButtonKind kind);
+// Whether the button turns a state of the window on and off (maximized,
+// rolled up), which it then reports as checked.
+bool captionButtonToggles(CaptionButtonKind kind);
+
 // A caption button: takes no focus, lights up under the mouse, and draws
 // its glyph in the caption's colour for the frame's active state.
 class CaptionButton : public QAbstractButton {
@@ -39,6 +47,9 @@ public:
     CaptionButton(const CaptionButtonSpec& spec, const FrameLook& look, QWidget* parent);
 
     CaptionButtonKind kind() const { return kind_; }
+    // For a button that toggles: whether its state is on now.
+    bool isOn() const { return on_; }
+    void setOn(bool on);
     void setGlyph(Glyph glyph);
     void setFrameActive(bool active);
     QSize sizeHint() const override;
@@ -51,6 +62,7 @@ private:
     Glyph glyph_;
     const FrameLook& look_;
     bool frameActive_ = true;
+    bool on_ = false;
 };
 
 } // namespace platform::frame

@@ -1,18 +1,21 @@
 #include "frame/SkinForm.h"
 
 #include "frame/ClientFade.h"
+#include "frame/FrameAccessible.h"
 #include "frame/FrameGeometry.h"
 #include "frame/FramePainter.h"
 #include "frame/TrayIcon.h"
 #include "frame/X11Desktop.h"
 #include "skin/SkinData.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QWindow>
@@ -46,6 +49,8 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(QWidget* form)
     tray_ = new frame::TrayIcon(this);
     connect(tray_, &frame::TrayIcon::restoreRequested, this, &TbsBusinessSkinForm::restoreFromTray);
     connect(tray_, &frame::TrayIcon::closeRequested, this, &TbsBusinessSkinForm::closeFromTray);
+    setUpKeyboard();
+    frame::installFrameAccessibility();
 
     form_->installEventFilter(this);
     lower(); // anything else placed on the form lies above the frame
@@ -88,7 +93,9 @@ void TbsBusinessSkinForm::pressCaptionButton(CaptionButtonKind kind) {
 
 void TbsBusinessSkinForm::updateGlyphs() {
     button(CaptionButtonKind::Maximize)->setGlyph(isMaximized() ? Glyph::Restore : Glyph::Maximize);
+    button(CaptionButtonKind::Maximize)->setOn(isMaximized());
     button(CaptionButtonKind::RollUp)->setGlyph(rolledUp_ ? Glyph::Unroll : Glyph::RollUp);
+    button(CaptionButtonKind::RollUp)->setOn(rolledUp_);
 }
 
 // --- Look -----------------------------------------------------------------
@@ -219,6 +226,9 @@ void TbsBusinessSkinForm::learnPlaceFrom(const QMouseEvent& press) {
 void TbsBusinessSkinForm::setCaption(const QString& caption) {
     caption_ = caption;
     update();
+    // The caption is the window's name to a screen reader.
+    QAccessibleEvent named(form_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 void TbsBusinessSkinForm::setShowIcon(bool show) {
@@ -388,6 +398,25 @@ QMenu* TbsBusinessSkinForm::systemMenu() {
 void TbsBusinessSkinForm::openSystemMenu() {
     const CaptionButton* menuButton = button(CaptionButtonKind::Menu);
     menu_->popup(menuButton->mapToGlobal(QPoint(0, menuButton->height())), menuState());
+}
+
+void TbsBusinessSkinForm::openSystemMenuFromKeyboard() {
+    // Under the caption's left end, with its first item chosen, as a window
+    // manager opens the window menu of the windows it frames.
+    const QRect band = frame::captionBandRect(size());
+    QMenu* menu = menu_->menu(menuState());
+    menu->popup(mapToGlobal(band.bottomLeft() + QPoint(0, 1)));
+    if (!menu->actions().isEmpty())
+        menu->setActiveAction(menu->actions().constFirst());
+}
+
+// The window manager's keys for a window it frames, which a frameless
+// window must answer itself: Alt+Space, the window menu; Alt+F4, close.
+void TbsBusinessSkinForm::setUpKeyboard() {
+    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), form_);
+    connect(menuKey, &QShortcut::activated, this, &TbsBusinessSkinForm::openSystemMenuFromKeyboard);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), form_);
+    connect(closeKey, &QShortcut::activated, this, &TbsBusinessSkinForm::closeWindow);
 }
 
 // --- State changes --------------------------------------------------------

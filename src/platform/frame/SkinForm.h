@@ -132,6 +132,8 @@ private:
     void pressCaptionButton(frame::CaptionButtonKind kind);
     frame::WindowMenuState menuState() const;
     void openSystemMenu();
+    void openSystemMenuFromKeyboard();
+    void setUpKeyboard();
     void repaintFrame();
     void layoutFrame();
     void updateMask();

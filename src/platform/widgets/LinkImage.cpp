@@ -3,7 +3,9 @@
 #include "system/CodePage.h"
 #include "system/Exception.h"
 #include "system/Shell.h"
+#include "widgets/ControlAccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -55,7 +57,7 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
         painter.drawRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
                                QSize(std::abs(x2 - x1) - 1, std::abs(y2 - y1) - 1)));
     }
-    picture_.bitmapModified();
+    drawn();
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
@@ -71,7 +73,21 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
         painter.setPen(Font.Color);
         painter.drawText(QPoint(x, y + metrics.ascent()), text);
     }
+    if (!drawnText_.isEmpty())
+        drawnText_ += u'\n';
+    drawnText_ += text;
+    drawn();
+}
+
+void TCanvas::drawn() {
+    drawing_ = true;
     picture_.bitmapModified();
+    drawing_ = false;
+}
+
+void TCanvas::pictureChanged() {
+    if (!drawing_)
+        drawnText_.clear();
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view bytes) {
@@ -100,12 +116,25 @@ TbsSkinLinkImage::TbsSkinLinkImage(QWidget* parent)
     : QWidget(parent)
     , canvas_(picture_) {
     setCursor(Qt::PointingHandCursor);
-    connect(&picture_, &TPicture::changed, this, &TbsSkinLinkImage::pictureChanged);
+    installControlAccessibility();
+    connect(&picture_, &TPicture::changed, this, [this] {
+        canvas_.pictureChanged();
+        pictureChanged();
+        // A placeholder's text names the link.
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    });
 }
 
 void TbsSkinLinkImage::setAutoSize(bool on) {
     autoSize_ = on;
     pictureChanged();
+}
+
+void TbsSkinLinkImage::setURL(std::string url) {
+    url_ = std::move(url);
+    QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 TCanvas& TbsSkinLinkImage::Canvas() {

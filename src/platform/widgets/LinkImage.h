@@ -55,10 +55,20 @@ public:
     void TextOut(int x, int y, std::string_view bytes);
     void TextOut(int x, int y, const char* bytes) { TextOut(x, y, std::string_view(bytes)); }
 
+    // The texts drawn since the picture last changed by other means, in
+    // the order drawn, one line each.
+    const QString& drawnText() const { return drawnText_; }
+    // The picture changed: by this surface's drawing, or by other means,
+    // which leave none of its texts on it.
+    void pictureChanged();
+
 private:
     QImage& target();
+    void drawn();
 
     TPicture& picture_;
+    QString drawnText_;
+    bool drawing_ = false;
 };
 
 // Whether the text is a web address that a click may hand to the shell: an
@@ -87,7 +97,14 @@ public:
 
     // The link address, bytes in the system code page.
     const std::string& URL() const { return url_; }
-    void setURL(std::string url) { url_ = std::move(url); }
+    void setURL(std::string url);
+
+    // The texts drawn on the picture with the surface, as TCanvas says.
+    const QString& drawnText() const { return canvas_.drawnText(); }
+
+    // What a click does: clicked(), then the link opens if it is a web
+    // address.
+    void click();
 
     QSize sizeHint() const override;
 
@@ -102,7 +119,6 @@ protected:
 
 private:
     void pictureChanged();
-    void click();
 
     TPicture picture_;
     TCanvas canvas_;

@@ -44,6 +44,10 @@ QString typedText(const QKeyEvent* event) {
     // Ctrl with a key is a command; Ctrl with Alt is AltGr on Windows.
     if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier))
         return {};
+    // Alt alone with a key is the window's (Alt+Space, its menu), as in a
+    // native edit box; AltGr on X11 is a key of its own, not Alt.
+    if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier))
+        return {};
     QString typed;
     for (QChar c : event->text())
         if (c.isPrint() || c.isSurrogate())

@@ -45,6 +45,36 @@ void* MemoAccessible::interface_cast(QAccessible::InterfaceType type) {
     return QAccessibleWidget::interface_cast(type);
 }
 
+namespace {
+
+QList<QWidget*> shownScrollBars(TMemo* memo) {
+    QList<QWidget*> bars;
+    for (QWidget* bar : {static_cast<QWidget*>(memo->verticalScrollBar()),
+                         static_cast<QWidget*>(memo->horizontalScrollBar())})
+        if (bar->isVisible())
+            bars << bar;
+    return bars;
+}
+
+} // namespace
+
+int MemoAccessible::childCount() const {
+    return int(shownScrollBars(memo()).size());
+}
+
+QAccessibleInterface* MemoAccessible::child(int index) const {
+    const QList<QWidget*> bars = shownScrollBars(memo());
+    if (index < 0 || index >= bars.size())
+        return nullptr;
+    return QAccessible::queryAccessibleInterface(bars[index]);
+}
+
+int MemoAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    if (!child)
+        return -1;
+    return int(shownScrollBars(memo()).indexOf(qobject_cast<QWidget*>(child->object())));
+}
+
 QAccessible::State MemoAccessible::state() const {
     QAccessible::State state = QAccessibleWidget::state();
     state.editable = true;

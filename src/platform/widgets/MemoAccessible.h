@@ -21,6 +21,11 @@ public:
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
+    // The box's children are its scroll bars while they show; the surface
+    // the text is drawn on is the box itself.
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
     QString text(QAccessible::Text type) const override;
     void setText(QAccessible::Text type, const QString& text) override;
 

@@ -1,5 +1,7 @@
 #include "widgets/SkinControls.h"
 
+#include "widgets/ControlAccessible.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOption>
@@ -30,6 +32,7 @@ TbsSkinPanel::TbsSkinPanel(const QString& skinEntry, QWidget* parent)
     , layout_(new AlignedLayout(this)) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_StyledBackground);
+    installControlAccessibility();
     layout_->setContentsMargins(borderWidth_, borderWidth_, borderWidth_, borderWidth_);
 }
 

@@ -1,0 +1,60 @@
+#pragma once
+
+// What a screen reader sees of a skinned frame: the window it takes over
+// as a frame named by its caption, the caption buttons as buttons named for
+// their actions, and the frame's own surfaces as plain groupings.
+
+#include <QAccessibleWidget>
+
+namespace platform {
+class TbsBusinessSkinForm;
+}
+
+namespace platform::frame {
+
+class CaptionButton;
+
+// Installs the interfaces below for every frame; once is enough.
+void installFrameAccessibility();
+
+// The top-level widget a frame has taken over: a frame (a window with a
+// caption, to the desktop), named by the caption the frame draws.
+class SkinnedWindowAccessible : public QAccessibleWidget {
+public:
+    SkinnedWindowAccessible(QWidget* window, const TbsBusinessSkinForm* frame);
+    QString text(QAccessible::Text type) const override;
+
+private:
+    const TbsBusinessSkinForm* frame_;
+};
+
+// The frame's own surface: a grouping of the caption buttons and the client
+// area. The picture that fades the client area while the window is inactive
+// is only a picture of what lies beneath it, and not among its children.
+class FrameSurfaceAccessible : public QAccessibleWidget {
+public:
+    explicit FrameSurfaceAccessible(TbsBusinessSkinForm* frame);
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
+
+private:
+    QList<QWidget*> parts() const;
+};
+
+// A caption button: a push button named for its action; the buttons that
+// toggle (maximize, roll up) are checkable and checked while their state
+// is on. Pressing it does what a click does.
+class CaptionButtonAccessible : public QAccessibleWidget {
+public:
+    explicit CaptionButtonAccessible(CaptionButton* button);
+    QString text(QAccessible::Text type) const override;
+    QAccessible::State state() const override;
+    QStringList actionNames() const override;
+    void doAction(const QString& actionName) override;
+
+private:
+    CaptionButton* button() const;
+};
+
+} // namespace platform::frame

@@ -1,0 +1,70 @@
+#include "widgets/ControlAccessible.h"
+
+#include "system/CodePage.h"
+#include "widgets/LinkImage.h"
+#include "widgets/SkinControls.h"
+
+#include <QAccessible>
+
+namespace platform {
+namespace {
+
+QAccessibleInterface* controlFactory(const QString& /*key*/, QObject* object) {
+    if (auto* image = qobject_cast<TbsSkinLinkImage*>(object))
+        return new LinkImageAccessible(image);
+    if (auto* panel = qobject_cast<TbsSkinPanel*>(object))
+        return new QAccessibleWidget(panel, QAccessible::Grouping);
+    return nullptr;
+}
+
+} // namespace
+
+void installControlAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(controlFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+LinkImageAccessible::LinkImageAccessible(TbsSkinLinkImage* image)
+    : QAccessibleWidget(image, QAccessible::Link) {}
+
+TbsSkinLinkImage* LinkImageAccessible::image() const {
+    return static_cast<TbsSkinLinkImage*>(widget());
+}
+
+QString LinkImageAccessible::text(QAccessible::Text type) const {
+    if (!widget()->accessibleName().isEmpty() && type == QAccessible::Name)
+        return widget()->accessibleName();
+    const QString address = CodePage::system().toUnicode(image()->URL());
+    switch (type) {
+    case QAccessible::Name: {
+        const QString drawn = image()->drawnText();
+        return drawn.isEmpty() ? address : drawn;
+    }
+    case QAccessible::Description:
+        return address;
+    default:
+        return QAccessibleWidget::text(type);
+    }
+}
+
+QAccessible::State LinkImageAccessible::state() const {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.linked = !image()->URL().empty();
+    return state;
+}
+
+QStringList LinkImageAccessible::actionNames() const {
+    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+}
+
+void LinkImageAccessible::doAction(const QString& actionName) {
+    if (actionName == pressAction())
+        image()->click();
+    else
+        QAccessibleWidget::doAction(actionName);
+}
+
+} // namespace platform
