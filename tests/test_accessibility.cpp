@@ -88,9 +88,8 @@ private slots:
         const QString placeholder = QStringLiteral("点击领取神秘大奖！");
         auto row = [](const char* part, QAccessible::Role role, const QString& name,
                       Toggle toggle = NoToggle, bool editable = false, bool pressable = false) {
-            QTest::newRow(*part ? part : "window")
-                << QString::fromLatin1(part) << int(role) << name << int(toggle) << editable
-                << pressable;
+            QTest::newRow(*part ? part : "window") << QString::fromLatin1(part) << int(role) << name
+                                                   << int(toggle) << editable << pressable;
         };
         row("", QAccessible::Window, QStringLiteral("Kalvor Base64 加密解密器"));
         row("menuButton", QAccessible::Button, "Window menu", NoToggle, false, true);
@@ -217,7 +216,7 @@ private slots:
         top->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         side->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(catcher.opened, (QList<QUrl>{QUrl("http://promo.example/top"),
-                                             QUrl(QString::fromStdString(server.baseUrl()))}));
+                                              QUrl(QString::fromStdString(server.baseUrl()))}));
     }
 
     // Alt+Space opens the window menu under the caption's left end with its

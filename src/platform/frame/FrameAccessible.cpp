@@ -44,11 +44,7 @@ QAccessibleInterface* frameFactory(const QString& key, QObject* object) {
 } // namespace
 
 void installFrameAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(frameFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory(frameFactory);
 }
 
 SkinnedWindowAccessible::SkinnedWindowAccessible(QWidget* window, const TbsBusinessSkinForm* frame)
@@ -62,7 +58,7 @@ QString SkinnedWindowAccessible::text(QAccessible::Text type) const {
 }
 
 FrameSurfaceAccessible::FrameSurfaceAccessible(TbsBusinessSkinForm* frame)
-    : QAccessibleWidget(frame, QAccessible::Grouping) {}
+    : PartsAccessible(frame, QAccessible::Grouping) {}
 
 QList<QWidget*> FrameSurfaceAccessible::parts() const {
     QList<QWidget*> parts;
@@ -74,25 +70,8 @@ QList<QWidget*> FrameSurfaceAccessible::parts() const {
     return parts;
 }
 
-int FrameSurfaceAccessible::childCount() const {
-    return int(parts().size());
-}
-
-QAccessibleInterface* FrameSurfaceAccessible::child(int index) const {
-    const QList<QWidget*> all = parts();
-    if (index < 0 || index >= all.size())
-        return nullptr;
-    return QAccessible::queryAccessibleInterface(all[index]);
-}
-
-int FrameSurfaceAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    if (!child)
-        return -1;
-    return int(parts().indexOf(qobject_cast<QWidget*>(child->object())));
-}
-
 CaptionButtonAccessible::CaptionButtonAccessible(CaptionButton* button)
-    : QAccessibleWidget(button, QAccessible::Button) {}
+    : PressableAccessible(button, QAccessible::Button) {}
 
 CaptionButton* CaptionButtonAccessible::button() const {
     return static_cast<CaptionButton*>(widget());
@@ -114,15 +93,8 @@ QAccessible::State CaptionButtonAccessible::state() const {
     return state;
 }
 
-QStringList CaptionButtonAccessible::actionNames() const {
-    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-}
-
-void CaptionButtonAccessible::doAction(const QString& actionName) {
-    if (actionName == pressAction())
-        button()->click();
-    else
-        QAccessibleWidget::doAction(actionName);
+void CaptionButtonAccessible::press() {
+    button()->click();
 }
 
 } // namespace platform::frame

@@ -4,7 +4,7 @@
 // as a frame named by its caption, the caption buttons as buttons named for
 // their actions, and the frame's own surfaces as plain groupings.
 
-#include <QAccessibleWidget>
+#include "access/AccessibleParts.h"
 
 namespace platform {
 class TbsBusinessSkinForm;
@@ -31,27 +31,25 @@ private:
 // The frame's own surface: a grouping of the caption buttons and the client
 // area. The picture that fades the client area while the window is inactive
 // is only a picture of what lies beneath it, and not among its children.
-class FrameSurfaceAccessible : public QAccessibleWidget {
+class FrameSurfaceAccessible : public PartsAccessible {
 public:
     explicit FrameSurfaceAccessible(TbsBusinessSkinForm* frame);
-    int childCount() const override;
-    QAccessibleInterface* child(int index) const override;
-    int indexOfChild(const QAccessibleInterface* child) const override;
 
-private:
-    QList<QWidget*> parts() const;
+protected:
+    QList<QWidget*> parts() const override;
 };
 
 // A caption button: a push button named for its action; the buttons that
 // toggle (maximize, roll up) are checkable and checked while their state
 // is on. Pressing it does what a click does.
-class CaptionButtonAccessible : public QAccessibleWidget {
+class CaptionButtonAccessible : public PressableAccessible {
 public:
     explicit CaptionButtonAccessible(CaptionButton* button);
     QString text(QAccessible::Text type) const override;
     QAccessible::State state() const override;
-    QStringList actionNames() const override;
-    void doAction(const QString& actionName) override;
+
+protected:
+    void press() override;
 
 private:
     CaptionButton* button() const;

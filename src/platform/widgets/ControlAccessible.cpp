@@ -20,15 +20,11 @@ QAccessibleInterface* controlFactory(const QString& /*key*/, QObject* object) {
 } // namespace
 
 void installControlAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(controlFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory(controlFactory);
 }
 
 LinkImageAccessible::LinkImageAccessible(TbsSkinLinkImage* image)
-    : QAccessibleWidget(image, QAccessible::Link) {}
+    : PressableAccessible(image, QAccessible::Link) {}
 
 TbsSkinLinkImage* LinkImageAccessible::image() const {
     return static_cast<TbsSkinLinkImage*>(widget());
@@ -56,15 +52,8 @@ QAccessible::State LinkImageAccessible::state() const {
     return state;
 }
 
-QStringList LinkImageAccessible::actionNames() const {
-    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-}
-
-void LinkImageAccessible::doAction(const QString& actionName) {
-    if (actionName == pressAction())
-        image()->click();
-    else
-        QAccessibleWidget::doAction(actionName);
+void LinkImageAccessible::press() {
+    image()->click();
 }
 
 } // namespace platform

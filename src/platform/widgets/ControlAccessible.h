@@ -4,7 +4,7 @@
 // a panel is a grouping without a name of its own, a link picture is a
 // link that pressing opens.
 
-#include <QAccessibleWidget>
+#include "access/AccessibleParts.h"
 
 namespace platform {
 
@@ -16,13 +16,14 @@ void installControlAccessibility();
 // A link picture: a link named by the text drawn on it (a placeholder's)
 // or else by its address, which is also its description. Pressing it does
 // what a click does.
-class LinkImageAccessible : public QAccessibleWidget {
+class LinkImageAccessible : public PressableAccessible {
 public:
     explicit LinkImageAccessible(TbsSkinLinkImage* image);
     QString text(QAccessible::Text type) const override;
     QAccessible::State state() const override;
-    QStringList actionNames() const override;
-    void doAction(const QString& actionName) override;
+
+protected:
+    void press() override;
 
 private:
     TbsSkinLinkImage* image() const;

@@ -23,15 +23,11 @@ QAccessibleInterface* memoFactory(const QString& className, QObject* object) {
 } // namespace
 
 void installMemoAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(memoFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory(memoFactory);
 }
 
 MemoAccessible::MemoAccessible(TMemo* memo)
-    : QAccessibleWidget(memo, QAccessible::EditableText) {}
+    : PartsAccessible(memo, QAccessible::EditableText) {}
 
 TMemo* MemoAccessible::memo() const {
     return static_cast<TMemo*>(widget());
@@ -42,37 +38,16 @@ void* MemoAccessible::interface_cast(QAccessible::InterfaceType type) {
         return static_cast<QAccessibleTextInterface*>(this);
     if (type == QAccessible::EditableTextInterface)
         return static_cast<QAccessibleEditableTextInterface*>(this);
-    return QAccessibleWidget::interface_cast(type);
+    return PartsAccessible::interface_cast(type);
 }
 
-namespace {
-
-QList<QWidget*> shownScrollBars(TMemo* memo) {
+QList<QWidget*> MemoAccessible::parts() const {
     QList<QWidget*> bars;
-    for (QWidget* bar : {static_cast<QWidget*>(memo->verticalScrollBar()),
-                         static_cast<QWidget*>(memo->horizontalScrollBar())})
+    for (QWidget* bar : {static_cast<QWidget*>(memo()->verticalScrollBar()),
+                         static_cast<QWidget*>(memo()->horizontalScrollBar())})
         if (bar->isVisible())
             bars << bar;
     return bars;
-}
-
-} // namespace
-
-int MemoAccessible::childCount() const {
-    return int(shownScrollBars(memo()).size());
-}
-
-QAccessibleInterface* MemoAccessible::child(int index) const {
-    const QList<QWidget*> bars = shownScrollBars(memo());
-    if (index < 0 || index >= bars.size())
-        return nullptr;
-    return QAccessible::queryAccessibleInterface(bars[index]);
-}
-
-int MemoAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    if (!child)
-        return -1;
-    return int(shownScrollBars(memo()).indexOf(qobject_cast<QWidget*>(child->object())));
 }
 
 QAccessible::State MemoAccessible::state() const {

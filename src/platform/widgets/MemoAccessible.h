@@ -7,13 +7,13 @@
 // widget's accessibleName(); a box with a name needs no more than
 // setAccessibleName().
 
-#include <QAccessibleWidget>
+#include "access/AccessibleParts.h"
 
 namespace platform {
 
 class TMemo;
 
-class MemoAccessible : public QAccessibleWidget,
+class MemoAccessible : public PartsAccessible,
                        public QAccessibleTextInterface,
                        public QAccessibleEditableTextInterface {
 public:
@@ -21,11 +21,6 @@ public:
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
-    // The box's children are its scroll bars while they show; the surface
-    // the text is drawn on is the box itself.
-    int childCount() const override;
-    QAccessibleInterface* child(int index) const override;
-    int indexOfChild(const QAccessibleInterface* child) const override;
     QString text(QAccessible::Text type) const override;
     void setText(QAccessible::Text type, const QString& text) override;
 
@@ -57,6 +52,9 @@ public:
 
 protected:
     TMemo* memo() const;
+    // The box's children are its scroll bars while they show; the surface
+    // the text is drawn on is the box itself.
+    QList<QWidget*> parts() const override;
 
 private:
     // The unit of text of the given kind that holds the offset.
