@@ -55,6 +55,21 @@ int recordsToFill(const QByteArray& record, qsizetype overhead = 200) {
 using fixtures::emfRecord;
 using fixtures::wmfRecord;
 
+// A polygon record of the most points one record holds, spread over the
+// top slot.
+QByteArray polygonOfMostPoints() {
+    QByteArray points;
+    fixtures::putWord(points, 32767);
+    for (int i = 0; i < 32767; ++i) {
+        fixtures::putWord(points, (i * 37) % 201);
+        fixtures::putWord(points, (i * 11) % 43);
+    }
+    QByteArray record;
+    fixtures::putDword(record, quint32(3 + points.size() / 2));
+    fixtures::putWord(record, 0x0324);
+    return record + points;
+}
+
 QByteArray wmfFilled(const QByteArray& record, int objects = 4) {
     return fixtures::wmf(201, 43, fixtures::repeated(record, recordsToFill(record)), 96, objects);
 }
@@ -157,20 +172,7 @@ const std::map<std::string, Case>& cases() {
           [] {
               return wmfFilled(wmfRecord(0x0418, {40, 200, 0, 0}));
           }}},
-        {"wmf-polygon-32767-points-8MiB",
-         {"wmf",
-          [] {
-              QByteArray points;
-              fixtures::putWord(points, 32767);
-              for (int i = 0; i < 32767; ++i) {
-                  fixtures::putWord(points, (i * 37) % 201);
-                  fixtures::putWord(points, (i * 11) % 43);
-              }
-              QByteArray record;
-              fixtures::putDword(record, quint32(3 + points.size() / 2));
-              fixtures::putWord(record, 0x0324);
-              return wmfFilled(record + points);
-          }}},
+        {"wmf-polygon-32767-points-8MiB", {"wmf", [] { return wmfFilled(polygonOfMostPoints()); }}},
         {"wmf-dashed-lines-8MiB",
          {"wmf",
           [] {
@@ -204,18 +206,7 @@ const std::map<std::string, Case>& cases() {
           }}},
         {"wmf-polygons-4x32767-points",
          {"wmf",
-          [] {
-              QByteArray points;
-              fixtures::putWord(points, 32767);
-              for (int i = 0; i < 32767; ++i) {
-                  fixtures::putWord(points, (i * 37) % 201);
-                  fixtures::putWord(points, (i * 11) % 43);
-              }
-              QByteArray record;
-              fixtures::putDword(record, quint32(3 + points.size() / 2));
-              fixtures::putWord(record, 0x0324);
-              return fixtures::wmf(201, 43, fixtures::repeated(record + points, 4));
-          }}},
+          [] { return fixtures::wmf(201, 43, fixtures::repeated(polygonOfMostPoints(), 4)); }}},
         {"wmf-huge-font", {"wmf", [] { return fixtures::wmfTextOfHeight(32767); }}},
         {"wmf-huge-pen", {"wmf", [] { return fixtures::wmfLineOfPenWidth(32767); }}},
         // enhanced metafiles
