@@ -34,8 +34,8 @@ QAccessibleInterface* frameFactory(const QString& key, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget)
         return nullptr;
-    if (const TbsBusinessSkinForm* frame = frameOfWindow(widget))
-        return new SkinnedWindowAccessible(widget, frame);
+    if (frameOfWindow(widget))
+        return new SkinnedWindowAccessible(widget);
     if (isClientArea(widget))
         return new QAccessibleWidget(widget, QAccessible::Grouping);
     return nullptr;
@@ -47,13 +47,14 @@ void installFrameAccessibility() {
     installAccessibleFactory(frameFactory);
 }
 
-SkinnedWindowAccessible::SkinnedWindowAccessible(QWidget* window, const TbsBusinessSkinForm* frame)
-    : QAccessibleWidget(window, QAccessible::Window)
-    , frame_(frame) {}
+SkinnedWindowAccessible::SkinnedWindowAccessible(QWidget* window)
+    : QAccessibleWidget(window, QAccessible::Window) {}
 
 QString SkinnedWindowAccessible::text(QAccessible::Text type) const {
-    if (type == QAccessible::Name && widget()->accessibleName().isEmpty())
-        return frame_->caption();
+    // Looked up each time: the frame, a child, goes before the window.
+    const TbsBusinessSkinForm* frame = frameOfWindow(widget());
+    if (type == QAccessible::Name && widget()->accessibleName().isEmpty() && frame)
+        return frame->caption();
     return QAccessibleWidget::text(type);
 }
 

@@ -21,11 +21,8 @@ void installFrameAccessibility();
 // caption, to the desktop), named by the caption the frame draws.
 class SkinnedWindowAccessible : public QAccessibleWidget {
 public:
-    SkinnedWindowAccessible(QWidget* window, const TbsBusinessSkinForm* frame);
+    explicit SkinnedWindowAccessible(QWidget* window);
     QString text(QAccessible::Text type) const override;
-
-private:
-    const TbsBusinessSkinForm* frame_;
 };
 
 // The frame's own surface: a grouping of the caption buttons and the client
