@@ -33,17 +33,18 @@ TbsSkinLinkImage* LinkImageAccessible::image() const {
 QString LinkImageAccessible::text(QAccessible::Text type) const {
     if (!widget()->accessibleName().isEmpty() && type == QAccessible::Name)
         return widget()->accessibleName();
-    const QString address = CodePage::system().toUnicode(image()->URL());
     switch (type) {
-    case QAccessible::Name: {
-        const QString drawn = image()->drawnText();
-        return drawn.isEmpty() ? address : drawn;
-    }
+    case QAccessible::Name:
+        return image()->drawnText().isEmpty() ? address() : image()->drawnText();
     case QAccessible::Description:
-        return address;
+        return address();
     default:
         return QAccessibleWidget::text(type);
     }
+}
+
+QString LinkImageAccessible::address() const {
+    return CodePage::system().toUnicode(image()->URL());
 }
 
 QAccessible::State LinkImageAccessible::state() const {

@@ -27,6 +27,7 @@ protected:
 
 private:
     TbsSkinLinkImage* image() const;
+    QString address() const;
 };
 
 } // namespace platform
