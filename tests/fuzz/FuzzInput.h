@@ -26,11 +26,19 @@ public:
         return value;
     }
 
-    std::uint16_t word() { return static_cast<std::uint16_t>(byte() | byte() << 8); }
+    // Low byte first; each taken in a statement of its own, in that order.
+    std::uint16_t word() {
+        const std::uint16_t low = byte();
+        const std::uint16_t high = byte();
+        return static_cast<std::uint16_t>(low | high << 8);
+    }
 
     // A string of up to 255 bytes: one length byte, then the bytes.
     std::string shortString() {
-        const std::size_t length = std::min<std::size_t>(byte(), bytes_.size());
+        // The length byte first: in one expression with bytes_.size() the
+        // order of the two would be the compiler's to choose.
+        const std::size_t wanted = byte();
+        const std::size_t length = std::min(wanted, bytes_.size());
         std::string text(bytes_.substr(0, length));
         bytes_.remove_prefix(length);
         return text;
