@@ -22,6 +22,7 @@
 #include <QtEndian>
 #include <optional>
 #include <random>
+#include <string_view>
 
 using testsupport::animatedGif;
 using testsupport::ErrorBoxWatcher;
@@ -80,7 +81,10 @@ public:
                 [this](std::size_t, std::size_t, httplib::DataSink& sink) {
                     if (waitForStop(std::chrono::milliseconds(1000)))
                         return false;
-                    return sink.write("[kv64path]\r\nfname1=0102030405060708\r\n", 40);
+                    static constexpr std::string_view chunk =
+                        "[kv64path]\r\nfname1=0102030405060708091\r\n";
+                    static_assert(chunk.size() == 40);
+                    return sink.write(chunk.data(), chunk.size());
                 });
         });
         // Redirects to itself for ever.
