@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr const char* Offline = testsupport::OfflinePromotion::OfflineServer;
-
 QAccessibleInterface* accessibleOf(QObject* object) {
     return QAccessible::queryAccessibleInterface(object);
 }
