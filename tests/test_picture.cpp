@@ -507,7 +507,7 @@ private slots:
     // Each is refused whole, before anything draws it, with its format's
     // own message.
     void rejectsHostileFiles_data() {
-        using fixtures::BitmapSpec;
+        using fixtures::BitmapShape;
         using fixtures::emfRecord;
         using fixtures::rleEndOfBitmap;
         using fixtures::rleEndOfLine;

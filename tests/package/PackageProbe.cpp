@@ -112,7 +112,7 @@ class ProbePlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "PackageProbe.json")
 
 public:
-    QObject* create(const QString& key, const QString& /*specification*/) override {
+    QObject* create(const QString& key, const QString& /*parameters*/) override {
         return key.compare(QStringLiteral("kalvorprobe"), Qt::CaseInsensitive) == 0 ? new Probe
                                                                                     : nullptr;
     }

@@ -16,7 +16,7 @@ namespace fixtures {
 
 // ---- Windows bitmaps --------------------------------------------------------
 
-struct BitmapSpec {
+struct BitmapShape {
     int width = 4;
     int height = 4;
     int bitsPerPixel = 8;
@@ -28,32 +28,32 @@ struct BitmapSpec {
 };
 
 // A BMP file with a Windows 3 header; the colour table is a grey ramp.
-inline QByteArray bitmap(const BitmapSpec& spec) {
-    const int depthColours = spec.bitsPerPixel <= 8 ? 1 << spec.bitsPerPixel : 0;
-    const int entries = spec.paletteEntries >= 0 ? spec.paletteEntries
-                        : spec.colours > 0       ? spec.colours
-                                                 : depthColours;
+inline QByteArray bitmap(const BitmapShape& shape) {
+    const int depthColours = shape.bitsPerPixel <= 8 ? 1 << shape.bitsPerPixel : 0;
+    const int entries = shape.paletteEntries >= 0 ? shape.paletteEntries
+                        : shape.colours > 0       ? shape.colours
+                                                  : depthColours;
     const quint32 pixelsAt = quint32(14 + 40 + 4 * entries);
     QByteArray out("BM");
-    putDword(out, pixelsAt + quint32(spec.pixels.size()));
+    putDword(out, pixelsAt + quint32(shape.pixels.size()));
     putDword(out, 0);
-    putDword(out, spec.pixelsAt.value_or(pixelsAt));
+    putDword(out, shape.pixelsAt.value_or(pixelsAt));
     putDword(out, 40);
-    putDword(out, quint32(spec.width));
-    putDword(out, quint32(spec.height));
+    putDword(out, quint32(shape.width));
+    putDword(out, quint32(shape.height));
     putWord(out, 1);
-    putWord(out, spec.bitsPerPixel);
-    putDword(out, quint32(spec.compression));
-    putDword(out, quint32(spec.pixels.size()));
+    putWord(out, shape.bitsPerPixel);
+    putDword(out, quint32(shape.compression));
+    putDword(out, quint32(shape.pixels.size()));
     putDword(out, 2835); // 72 dpi
     putDword(out, 2835);
-    putDword(out, quint32(spec.colours));
+    putDword(out, quint32(shape.colours));
     putDword(out, 0);
     for (int i = 0; i < entries; ++i) {
         const char grey = char(entries > 1 ? i * 255 / (entries - 1) : 0);
         out.append(grey).append(grey).append(grey).append('\0');
     }
-    return out + spec.pixels;
+    return out + shape.pixels;
 }
 
 // Run-length codes of RLE8 and RLE4 bitmaps.

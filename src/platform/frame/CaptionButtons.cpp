@@ -28,12 +28,13 @@ bool captionButtonToggles(CaptionButtonKind kind) {
     return kind == CaptionButtonKind::RollUp || kind == CaptionButtonKind::Maximize;
 }
 
-CaptionButton::CaptionButton(const CaptionButtonSpec& spec, const FrameLook& look, QWidget* parent)
+CaptionButton::CaptionButton(const CaptionButtonEntry& entry, const FrameLook& look,
+                             QWidget* parent)
     : QAbstractButton(parent)
-    , kind_(spec.kind)
-    , glyph_(spec.glyph)
+    , kind_(entry.kind)
+    , glyph_(entry.glyph)
     , look_(look) {
-    setObjectName(QString::fromLatin1(spec.objectName));
+    setObjectName(QString::fromLatin1(entry.objectName));
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
     // Children take their parent's cursor; the frame's shows resize arrows.

@@ -14,22 +14,22 @@ namespace platform::frame {
 
 enum class CaptionButtonKind { Menu, Tray, Minimize, RollUp, Maximize, Close };
 
-struct CaptionButtonSpec {
+struct CaptionButtonEntry {
     CaptionButtonKind kind;
     const char* objectName;
     Glyph glyph; // at rest; roll-up and maximize change theirs with the state
 };
 
 // Left to right, as they sit in the caption bar.
-inline constexpr std::array CaptionButtonSpecs{
-    CaptionButtonSpec{CaptionButtonKind::Menu, "menuButton", Glyph::Menu},
-    CaptionButtonSpec{CaptionButtonKind::Tray, "trayButton", Glyph::Tray},
-    CaptionButtonSpec{CaptionButtonKind::Minimize, "minimizeButton", Glyph::Minimize},
-    CaptionButtonSpec{CaptionButtonKind::RollUp, "rollUpButton", Glyph::RollUp},
-    CaptionButtonSpec{CaptionButtonKind::Maximize, "maximizeButton", Glyph::Maximize},
-    CaptionButtonSpec{CaptionButtonKind::Close, "closeButton", Glyph::Close},
+inline constexpr std::array CaptionButtonTable{
+    CaptionButtonEntry{CaptionButtonKind::Menu, "menuButton", Glyph::Menu},
+    CaptionButtonEntry{CaptionButtonKind::Tray, "trayButton", Glyph::Tray},
+    CaptionButtonEntry{CaptionButtonKind::Minimize, "minimizeButton", Glyph::Minimize},
+    CaptionButtonEntry{CaptionButtonKind::RollUp, "rollUpButton", Glyph::RollUp},
+    CaptionButtonEntry{CaptionButtonKind::Maximize, "maximizeButton", Glyph::Maximize},
+    CaptionButtonEntry{CaptionButtonKind::Close, "closeButton", Glyph::Close},
 };
-inline constexpr int CaptionButtonCount = int(CaptionButtonSpecs.size());
+inline constexpr int CaptionButtonCount = int(CaptionButtonTable.size());
 
 // What a screen reader calls the button: its action, in the words of the
 // window menu.
@@ -44,7 +44,7 @@ class CaptionButton : public QAbstractButton {
     Q_OBJECT
 
 public:
-    CaptionButton(const CaptionButtonSpec& spec, const FrameLook& look, QWidget* parent);
+    CaptionButton(const CaptionButtonEntry& entry, const FrameLook& look, QWidget* parent);
 
     CaptionButtonKind kind() const { return kind_; }
     // For a button that toggles: whether its state is on now.

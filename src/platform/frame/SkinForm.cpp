@@ -62,10 +62,10 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(QWidget* form)
 
 void TbsBusinessSkinForm::createCaptionButtons() {
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        const frame::CaptionButtonSpec& spec = frame::CaptionButtonSpecs[i];
-        buttons_[i] = new CaptionButton(spec, look_, this);
+        const frame::CaptionButtonEntry& entry = frame::CaptionButtonTable[i];
+        buttons_[i] = new CaptionButton(entry, look_, this);
         connect(buttons_[i], &QAbstractButton::clicked, this,
-                [this, kind = spec.kind] { pressCaptionButton(kind); });
+                [this, kind = entry.kind] { pressCaptionButton(kind); });
     }
 }
 
